@@ -1,0 +1,130 @@
+#include "app/system_probes.h"
+
+#include <cwchar>
+
+#include "platform/text_limits.h"
+
+namespace lanternix {
+
+namespace {
+
+constexpr std::wstring_view kDefaultFolderFallback = L"C:\\Lanternix\\";
+constexpr std::wstring_view kCurrentVersionKey = L"Software\\Microsoft\\Windows\\CurrentVersion";
+constexpr std::wstring_view kOpenCommandKey = L"SOFTWARE\\Classes\\Lanternix\\shell\\open\\command";
+constexpr std::wstring_view kViewerExe = L"l_tern32.exe";
+
+bool EndsWithBackslash(std::wstring_view text) { return !text.empty() && text.back() == L'\\'; }
+
+}  // namespace
+
+OsVersionClass ClassifyOsVersion(const OsVersionRecord& version) {
+  if (version.major >= 10) return version.build >= 22000 ? kOsWindows11 : kOsWindows10;
+  if (version.major >= 6) {
+    if (version.minor >= 2) return kOsWindows8;
+    return version.minor == 1 ? kOsWindows7 : kOsVista;
+  }
+  if (version.major == 5 && version.minor >= 1)
+    return version.servicePack.find(L"Service Pack 3") != std::wstring::npos ? kOsXpSp3 : kOsXp;
+  return kOsOlderThanXp;
+}
+
+OsVersionClass QueryOsVersionClass(SystemInfo& system) {
+  if (auto version = system.RtlVersion()) return ClassifyOsVersion(*version);
+  return ClassifyOsVersion(system.VersionEx());
+}
+
+void TrimSpaces(std::wstring& text) {
+  if (text.empty()) return;
+  text.erase(text.find_last_not_of(L' ') + 1);
+  if (!text.empty() && text.front() == L' ' && text.size() < kShortTextChars)
+    text.erase(0, text.find_first_not_of(L' '));
+}
+
+void AppendBackslash(std::wstring& text) {
+  if (!text.empty() && text.size() <= kShortTextChars - 2 && !EndsWithBackslash(text))
+    text.push_back(L'\\');
+}
+
+PathParts SplitPath(std::wstring_view path) {
+  PathParts parts;
+  if (path.size() >= 2 && path[1] == L':') {
+    parts.drive = path.substr(0, 2);
+    path.remove_prefix(2);
+  }
+  const auto lastSeparator = path.find_last_of(L"\\/");
+  if (lastSeparator != std::wstring_view::npos) {
+    parts.directory = path.substr(0, lastSeparator + 1);
+    path.remove_prefix(lastSeparator + 1);
+  }
+  const auto dot = path.find_last_of(L'.');
+  parts.name = path.substr(0, dot);
+  if (dot != std::wstring_view::npos) parts.extension = path.substr(dot);
+  return parts;
+}
+
+std::wstring FolderOfPath(std::wstring_view path) {
+  if (path.empty()) return {};
+  const PathParts parts = SplitPath(path);
+  std::wstring folder = parts.drive + parts.directory;
+  AppendBackslash(folder);
+  return folder;
+}
+
+std::wstring GetDefaultInstallFolder(Registry& registry) {
+  auto key = registry.OpenKey(RegRoot::LocalMachine, kCurrentVersionKey, kKeyQueryValue);
+  if (!key) return std::wstring(kDefaultFolderFallback);
+  auto programFiles = key->ReadString(L"ProgramFilesDir", kShortTextChars);
+  key.reset();
+  if (!programFiles) return std::wstring(kDefaultFolderFallback);
+  std::wstring folder = *programFiles;
+  if (!EndsWithBackslash(folder)) folder.push_back(L'\\');
+  folder += L"Lanternix";
+  return folder;
+}
+
+std::optional<std::wstring> FindExistingInstallFolder(Registry& registry) {
+  auto key = registry.OpenKey(RegRoot::LocalMachine, kOpenCommandKey, kKeyQueryValue);
+  if (!key) return std::nullopt;
+  const std::wstring command = key->ReadString(L"", kShortTextChars).value_or(L"");
+  key.reset();
+  if (command.empty() || command.find(kViewerExe) == std::wstring::npos) return std::nullopt;
+
+  // The command is expected as "<exe>" "%1": the path runs from the second character to the
+  // next quote, or to the end.
+  std::wstring_view exePath = command;
+  exePath.remove_prefix(1);
+  exePath = exePath.substr(0, exePath.find(L'"'));
+  const PathParts parts = SplitPath(exePath);
+  std::wstring folder = parts.drive + parts.directory;
+  // A bare file name has no folder to install into; that is no usable installation either.
+  if (folder.empty()) return std::nullopt;
+  if (!EndsWithBackslash(folder)) folder.push_back(L'\\');
+  return folder;
+}
+
+std::wstring FormatFileVersion(const FixedFileVersion& fixed) {
+  wchar_t text[kShortTextChars];
+  std::swprintf(text, kShortTextChars, L"%d.%d%d", static_cast<int>(fixed.productVersionMS >> 16),
+                static_cast<int>(fixed.productVersionMS & 0xFFFF),
+                static_cast<int>(fixed.fileVersionLS >> 16));
+  return text;
+}
+
+bool QueryFileVersion(VersionResources& versions, std::wstring_view path, std::wstring& versionOut,
+                      std::wstring* companyOut) {
+  auto data = versions.Query(path);
+  if (!data) return false;
+  versionOut = FormatFileVersion(data->fixed);
+  if (companyOut) {
+    *companyOut = data->companyName.value_or(L"");
+    CutToBuffer(*companyOut, kShortTextChars);
+  }
+  return true;
+}
+
+std::int32_t QueryFileSize(FileSystem& files, std::wstring_view path) {
+  if (path.empty()) return 0;
+  return static_cast<std::int32_t>(files.FileSize(path).value_or(0));
+}
+
+}  // namespace lanternix

@@ -1,0 +1,47 @@
+// Small queries and path routines shared by the start-up, the engine and the wizard. None keeps
+// state or shows anything; failure shows in the result or a documented fallback.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "app/os_version_class.h"
+#include "platform/platform.h"
+
+namespace lanternix {
+
+OsVersionClass ClassifyOsVersion(const OsVersionRecord& version);
+// RtlGetVersion first, GetVersionExW only when that is missing or fails; computed afresh each call.
+OsVersionClass QueryOsVersionClass(SystemInfo& system);
+
+// Removes trailing spaces, then leading ones unless the text is 260 characters or longer.
+void TrimSpaces(std::wstring& text);
+// Adds "\" to a text of 1 to 258 characters that does not end in one.
+void AppendBackslash(std::wstring& text);
+
+struct PathParts {
+  std::wstring drive;      // "C:" or empty
+  std::wstring directory;  // up to and including the last "\" or "/"
+  std::wstring name;
+  std::wstring extension;  // from the last "." of the file part
+};
+PathParts SplitPath(std::wstring_view path);
+// Drive and directory of the path with a final "\"; empty for an empty path.
+std::wstring FolderOfPath(std::wstring_view path);
+
+// ProgramFilesDir + "Lanternix" (no final "\"), or "C:\Lanternix\" when the registry can't tell.
+std::wstring GetDefaultInstallFolder(Registry& registry);
+// The folder of the viewer that the registered open command starts, with its final "\".
+std::optional<std::wstring> FindExistingInstallFolder(Registry& registry);
+
+// "%d.%d%d" of the product version's major and minor and the file version's third part.
+std::wstring FormatFileVersion(const FixedFileVersion& fixed);
+// False when the file has no readable version resource; versionOut is then left as it was.
+bool QueryFileVersion(VersionResources& versions, std::wstring_view path, std::wstring& versionOut,
+                      std::wstring* companyOut);
+// The file's size as a signed 32-bit count; 0 for an empty path or a file that can't be opened.
+std::int32_t QueryFileSize(FileSystem& files, std::wstring_view path);
+
+}  // namespace lanternix

@@ -1,0 +1,23 @@
+# Windows builds: the Win32 platform, the setup program and the Windows-side test programs.
+add_library(lanternix_win32 STATIC
+  platform/win32/registry.cpp
+  platform/win32/file_system.cpp
+  platform/win32/shell.cpp
+  platform/win32/system_info.cpp
+  platform/win32/resources.cpp
+)
+target_link_libraries(lanternix_win32 PUBLIC lanternix_engine ole32 uuid shell32 advapi32 user32 gdi32)
+target_compile_options(lanternix_win32 PRIVATE ${LANTERNIX_WARNINGS})
+target_compile_definitions(lanternix_win32 PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
+                                                  _WIN32_WINNT=0x0601)
+
+enable_language(RC)
+
+add_executable(lanternix-setup WIN32
+  app/main.cpp
+)
+target_link_libraries(lanternix-setup PRIVATE lanternix_win32 comctl32)
+target_compile_options(lanternix-setup PRIVATE ${LANTERNIX_WARNINGS})
+target_link_options(lanternix-setup PRIVATE -municode)
+
+add_subdirectory(tests/tools)

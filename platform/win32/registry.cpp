@@ -1,0 +1,86 @@
+#include <string>
+
+#include "platform/win32/handles.h"
+#include "platform/win32/win32_platform.h"
+
+namespace lanternix::win32 {
+
+namespace {
+
+HKEY RootKey(RegRoot root) {
+  switch (root) {
+    case RegRoot::LocalMachine: return HKEY_LOCAL_MACHINE;
+    case RegRoot::CurrentUser: return HKEY_CURRENT_USER;
+    case RegRoot::ClassesRoot: return HKEY_CLASSES_ROOT;
+  }
+  return HKEY_LOCAL_MACHINE;
+}
+
+class Win32RegistryKey final : public RegistryKey {
+public:
+  explicit Win32RegistryKey(UniqueKey key) : key_(std::move(key)) {}
+
+  bool SetString(std::wstring_view name, std::wstring_view value) override {
+    const std::wstring nameText(name), valueText(value);
+    // The byte count includes the terminating zero so that readers see a proper string.
+    const DWORD bytes = static_cast<DWORD>((valueText.size() + 1) * sizeof(wchar_t));
+    return RegSetValueExW(key_.Get(), nameText.c_str(), 0, REG_SZ,
+                          reinterpret_cast<const BYTE*>(valueText.c_str()), bytes) == ERROR_SUCCESS;
+  }
+
+  bool SetDword(std::wstring_view name, std::uint32_t value) override {
+    const std::wstring nameText(name);
+    const DWORD data = value;
+    return RegSetValueExW(key_.Get(), nameText.c_str(), 0, REG_DWORD,
+                          reinterpret_cast<const BYTE*>(&data), sizeof data) == ERROR_SUCCESS;
+  }
+
+  std::optional<std::wstring> ReadString(std::wstring_view name, std::size_t maxChars) override {
+    const std::wstring nameText(name);
+    std::wstring buffer(maxChars, L'\0');
+    DWORD bytes = static_cast<DWORD>(maxChars * sizeof(wchar_t));
+    if (RegQueryValueExW(key_.Get(), nameText.c_str(), nullptr, nullptr,
+                         reinterpret_cast<BYTE*>(buffer.data()), &bytes) != ERROR_SUCCESS)
+      return std::nullopt;
+    buffer.resize(bytes / sizeof(wchar_t));
+    // A value stored without its terminator that fills the buffer exactly does not fit either.
+    const auto end = buffer.find(L'\0');
+    if (end == std::wstring::npos && buffer.size() >= maxChars) return std::nullopt;
+    if (end != std::wstring::npos) buffer.resize(end);
+    return buffer;
+  }
+
+private:
+  UniqueKey key_;
+};
+
+}  // namespace
+
+bool Win32Registry::SetDefaultValue(RegRoot root, std::wstring_view subKey, std::wstring_view value) {
+  const std::wstring keyText(subKey), valueText(value);
+  return RegSetValueW(RootKey(root), keyText.c_str(), REG_SZ, valueText.c_str(),
+                      static_cast<DWORD>(valueText.size() * sizeof(wchar_t))) == ERROR_SUCCESS;
+}
+
+std::unique_ptr<RegistryKey> Win32Registry::OpenKey(RegRoot root, std::wstring_view subKey,
+                                                    std::uint32_t access) {
+  const std::wstring keyText(subKey);
+  UniqueKey key;
+  if (RegOpenKeyExW(RootKey(root), keyText.c_str(), 0, access, key.Put()) != ERROR_SUCCESS)
+    return nullptr;
+  return std::make_unique<Win32RegistryKey>(std::move(key));
+}
+
+std::unique_ptr<RegistryKey> Win32Registry::CreateKey(RegRoot root, std::wstring_view subKey) {
+  const std::wstring keyText(subKey);
+  UniqueKey key;
+  if (RegCreateKeyW(RootKey(root), keyText.c_str(), key.Put()) != ERROR_SUCCESS) return nullptr;
+  return std::make_unique<Win32RegistryKey>(std::move(key));
+}
+
+bool Win32Registry::DeleteKey(RegRoot root, std::wstring_view subKey) {
+  const std::wstring keyText(subKey);
+  return RegDeleteKeyW(RootKey(root), keyText.c_str()) == ERROR_SUCCESS;
+}
+
+}  // namespace lanternix::win32

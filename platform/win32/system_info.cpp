@@ -1,0 +1,100 @@
+#include <string>
+
+#include "platform/text_limits.h"
+#include "platform/win32/handles.h"
+#include "platform/win32/win32_platform.h"
+
+namespace lanternix::win32 {
+
+namespace {
+
+OsVersionRecord ToRecord(const OSVERSIONINFOW& info) {
+  return OsVersionRecord{info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion,
+                         info.dwBuildNumber, info.szCSDVersion};
+}
+
+using RtlGetVersionFunction = LONG(WINAPI*)(OSVERSIONINFOW*);
+
+}  // namespace
+
+std::optional<OsVersionRecord> Win32SystemInfo::RtlVersion() {
+  const HMODULE ntdll = GetModuleHandleW(L"ntdll");
+  if (!ntdll) return std::nullopt;
+  // Looked up at run time: unlike GetVersionExW it is not subject to the compatibility shim
+  // that reports Windows 8 to every program without a supportedOS manifest entry.
+  const auto rtlGetVersion =
+      reinterpret_cast<RtlGetVersionFunction>(reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion")));
+  if (!rtlGetVersion) return std::nullopt;
+  OSVERSIONINFOW info{};
+  info.dwOSVersionInfoSize = sizeof info;
+  if (rtlGetVersion(&info) != 0) return std::nullopt;
+  return ToRecord(info);
+}
+
+OsVersionRecord Win32SystemInfo::VersionEx() {
+  OSVERSIONINFOW info{};
+  info.dwOSVersionInfoSize = sizeof info;
+  GetVersionExW(&info);
+  return ToRecord(info);
+}
+
+std::optional<std::wstring> Win32SystemInfo::Environment(std::wstring_view name) {
+  const std::wstring nameText(name);
+  SetLastError(ERROR_SUCCESS);
+  const DWORD needed = GetEnvironmentVariableW(nameText.c_str(), nullptr, 0);
+  if (needed == 0) {
+    if (GetLastError() == ERROR_ENVVAR_NOT_FOUND) return std::nullopt;
+    return std::wstring();
+  }
+  std::wstring value(needed, L'\0');
+  const DWORD length = GetEnvironmentVariableW(nameText.c_str(), value.data(), needed);
+  value.resize(length < needed ? length : 0);
+  return value;
+}
+
+std::wstring Win32SystemInfo::WindowsFolder() {
+  wchar_t buffer[kShortTextChars] = {};
+  const UINT length = GetWindowsDirectoryW(buffer, kShortTextChars);
+  return length < kShortTextChars ? std::wstring(buffer, length) : std::wstring();
+}
+
+std::wstring Win32SystemInfo::SystemFolder() {
+  wchar_t buffer[kShortTextChars] = {};
+  const UINT length = GetSystemDirectoryW(buffer, kShortTextChars);
+  return length < kShortTextChars ? std::wstring(buffer, length) : std::wstring();
+}
+
+int Win32SystemInfo::HorizontalDpi() {
+  const HDC screen = GetDC(nullptr);
+  if (!screen) return 96;
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+  ReleaseDC(nullptr, screen);
+  return dpi;
+}
+
+int Win32SystemInfo::FullScreenClientHeight() { return GetSystemMetrics(SM_CYFULLSCREEN); }
+
+bool Win32SystemInfo::TopLevelWindowExists(std::wstring_view className) {
+  const std::wstring text(className);
+  return FindWindowW(text.c_str(), nullptr) != nullptr;
+}
+
+std::wstring Win32SystemInfo::AnsiToWide(std::string_view text) {
+  if (text.empty()) return {};
+  const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+  return wide;
+}
+
+std::string Win32SystemInfo::WideToAnsi(std::wstring_view text) {
+  if (text.empty()) return {};
+  const int length =
+      WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  std::string ansi(static_cast<std::size_t>(length), '\0');
+  WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), ansi.data(), length, nullptr,
+                      nullptr);
+  return ansi;
+}
+
+}  // namespace lanternix::win32

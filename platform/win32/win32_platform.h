@@ -1,0 +1,89 @@
+// The platform interfaces over the real Win32 API.
+#pragma once
+
+#include "platform/platform.h"
+
+namespace lanternix::win32 {
+
+class Win32Registry final : public Registry {
+public:
+  bool SetDefaultValue(RegRoot root, std::wstring_view subKey, std::wstring_view value) override;
+  std::unique_ptr<RegistryKey> OpenKey(RegRoot root, std::wstring_view subKey,
+                                       std::uint32_t access) override;
+  std::unique_ptr<RegistryKey> CreateKey(RegRoot root, std::wstring_view subKey) override;
+  bool DeleteKey(RegRoot root, std::wstring_view subKey) override;
+};
+
+class Win32FileSystem final : public FileSystem {
+public:
+  FolderCreation CreateFolder(std::wstring_view path) override;
+  std::wstring CurrentFolder() override;
+  bool SetCurrentFolder(std::wstring_view path) override;
+  std::unique_ptr<OutputFile> OpenForWriting(std::wstring_view path) override;
+  std::unique_ptr<OutputFile> OpenForAppending(std::wstring_view path) override;
+  std::optional<std::vector<std::uint8_t>> ReadAll(std::wstring_view path) override;
+  bool Remove(std::wstring_view path) override;
+  bool MoveReplacing(std::wstring_view from, std::wstring_view to) override;
+  bool SetFileTimesFromDos(std::wstring_view path, std::uint32_t dosDateTime) override;
+  std::optional<std::int64_t> FileSize(std::wstring_view path) override;
+  std::wstring TempFolder() override;
+  void FillArchiveFunctions(zlib_filefunc64_def_s& table) override;
+  ArchiveOpenName ArchiveName(std::wstring_view path) override;
+};
+
+class Win32Shell final : public Shell {
+public:
+  std::optional<std::wstring> SpecialFolder(int csidl) override;
+  bool SaveShellLink(std::wstring_view linkPath, const ShellLink& link) override;
+  std::intptr_t OpenDocument(std::wstring_view pathOrUrl) override;
+  void NotifyAssociationsChanged() override;
+  void NotifyIconsChanged() override;
+};
+
+class Win32SystemInfo final : public SystemInfo {
+public:
+  std::optional<OsVersionRecord> RtlVersion() override;
+  OsVersionRecord VersionEx() override;
+  std::optional<std::wstring> Environment(std::wstring_view name) override;
+  std::wstring WindowsFolder() override;
+  std::wstring SystemFolder() override;
+  int HorizontalDpi() override;
+  int FullScreenClientHeight() override;
+  bool TopLevelWindowExists(std::wstring_view className) override;
+  std::wstring AnsiToWide(std::string_view text) override;
+  std::string WideToAnsi(std::wstring_view text) override;
+};
+
+class Win32VersionResources final : public VersionResources {
+public:
+  std::optional<FileVersionData> Query(std::wstring_view path) override;
+};
+
+class Win32ProgramResources final : public ProgramResources {
+public:
+  std::wstring String(unsigned id, std::size_t maxChars) override;
+  std::span<const std::uint8_t> Bytes(std::wstring_view type, unsigned id) override;
+};
+
+class Win32MessageBoxes final : public MessageBoxes {
+public:
+  int Show(std::wstring_view text, std::wstring_view caption, unsigned flags) override;
+};
+
+// All of the above, wired into one Platform.
+class Win32Platform {
+public:
+  Platform& Get() { return platform_; }
+
+private:
+  Win32Registry registry_;
+  Win32FileSystem files_;
+  Win32Shell shell_;
+  Win32SystemInfo system_;
+  Win32VersionResources versions_;
+  Win32ProgramResources resources_;
+  Win32MessageBoxes messages_;
+  Platform platform_{registry_, files_, shell_, system_, versions_, resources_, messages_};
+};
+
+}  // namespace lanternix::win32
