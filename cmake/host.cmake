@@ -8,4 +8,8 @@ add_library(lanternix_fake STATIC
 target_link_libraries(lanternix_fake PUBLIC lanternix_engine)
 target_compile_options(lanternix_fake PRIVATE ${LANTERNIX_WARNINGS})
 
+# The payload, release notes and string table as the host build reaches them, generated from
+# the same sources as the Windows resource script.
+add_subdirectory(res/host)
+
 add_subdirectory(tests)

@@ -1,0 +1,646 @@
+#include "platform/fake/fake_platform.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cwctype>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+#include <minizip/ioapi.h>
+
+namespace lanternix::fake {
+
+namespace fs = std::filesystem;
+
+// ---------------------------------------------------------------- text
+
+std::string ToUtf8(std::wstring_view text) {
+  std::string out;
+  for (const wchar_t ch : text) {
+    const auto c = static_cast<std::uint32_t>(ch);
+    if (c < 0x80) {
+      out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+      out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+      out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+      out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+      out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+  }
+  return out;
+}
+
+std::wstring FromUtf8(std::string_view text) {
+  std::wstring out;
+  for (std::size_t i = 0; i < text.size();) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    const int extra = lead < 0x80 ? 0 : lead < 0xE0 ? 1 : lead < 0xF0 ? 2 : 3;
+    std::uint32_t c = extra == 0 ? lead : lead & (0x3F >> extra);
+    for (int k = 1; k <= extra && i + static_cast<std::size_t>(k) < text.size(); ++k)
+      c = (c << 6) | (static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]) & 0x3F);
+    out.push_back(static_cast<wchar_t>(c));
+    i += static_cast<std::size_t>(extra) + 1;
+  }
+  return out;
+}
+
+namespace {
+
+std::wstring Lower(std::wstring_view text) {
+  std::wstring out(text);
+  for (auto& ch : out) ch = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(ch)));
+  return out;
+}
+
+std::vector<std::uint8_t> Utf16Bytes(std::wstring_view text) {
+  std::vector<std::uint8_t> bytes;
+  auto put = [&bytes](std::uint32_t unit) {
+    bytes.push_back(static_cast<std::uint8_t>(unit & 0xFF));
+    bytes.push_back(static_cast<std::uint8_t>(unit >> 8));
+  };
+  for (const wchar_t ch : text) {
+    const auto c = static_cast<std::uint32_t>(ch);
+    if (c >= 0x10000) {
+      put(0xD800 + ((c - 0x10000) >> 10));
+      put(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+      put(c);
+    }
+  }
+  put(0);
+  return bytes;
+}
+
+std::wstring FromUtf16Bytes(const std::vector<std::uint8_t>& bytes) {
+  std::wstring out;
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    const auto unit = static_cast<std::uint32_t>(bytes[i] | (bytes[i + 1] << 8));
+    if (unit == 0) break;
+    out.push_back(static_cast<wchar_t>(unit));
+  }
+  return out;
+}
+
+std::vector<std::wstring> SplitLevels(std::wstring_view path) {
+  std::vector<std::wstring> levels;
+  std::wstring level;
+  for (const wchar_t ch : path) {
+    if (ch == L'\\') {
+      if (!level.empty()) levels.push_back(level);
+      level.clear();
+    } else {
+      level.push_back(ch);
+    }
+  }
+  if (!level.empty()) levels.push_back(level);
+  return levels;
+}
+
+// FILETIME ticks (100 ns since 1601-01-01) of a civil date and time.
+std::int64_t FileTimeOf(int year, unsigned month, unsigned day, int hour, int minute, int second) {
+  using namespace std::chrono;
+  const sys_days date = year_month_day{std::chrono::year{year}, std::chrono::month{month}, std::chrono::day{day}};
+  const sys_days epoch1601 = year_month_day{std::chrono::year{1601}, January, std::chrono::day{1}};
+  const std::int64_t seconds = (date - epoch1601).count() * 86400LL + hour * 3600 + minute * 60 + second;
+  return seconds * 10'000'000LL;
+}
+
+constexpr std::int64_t kUnixEpochAsFileTime = 116444736000000000LL;
+
+std::int64_t FileTimeFromHost(const fs::path& host) {
+  struct stat info {};
+  if (::stat(host.c_str(), &info) != 0) return 0;
+  return kUnixEpochAsFileTime + info.st_mtim.tv_sec * 10'000'000LL + info.st_mtim.tv_nsec / 100;
+}
+
+void SetHostWriteTime(const fs::path& host, std::int64_t fileTime) {
+  const std::int64_t sinceUnix = fileTime - kUnixEpochAsFileTime;
+  timespec times[2];
+  times[0].tv_sec = 0;
+  times[0].tv_nsec = UTIME_OMIT;  // the last-access time stays as it was
+  times[1].tv_sec = static_cast<time_t>(sinceUnix / 10'000'000LL);
+  times[1].tv_nsec = static_cast<long>((sinceUnix % 10'000'000LL) * 100);
+  ::utimensat(AT_FDCWD, host.c_str(), times, 0);
+}
+
+std::int64_t NowAsFileTime() {
+  const auto now = std::chrono::system_clock::now().time_since_epoch();
+  return kUnixEpochAsFileTime + std::chrono::duration_cast<std::chrono::nanoseconds>(now).count() / 100;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- registry
+
+class FakeRegistryKey final : public RegistryKey {
+public:
+  FakeRegistryKey(FakeRegistry& registry, RegRoot root, std::wstring subKey, bool writable)
+      : registry_(registry), root_(root), subKey_(std::move(subKey)), writable_(writable) {}
+
+  bool SetString(std::wstring_view name, std::wstring_view value) override {
+    return Set(name, RegistryValue{kRegSz, Utf16Bytes(value)});
+  }
+
+  bool SetDword(std::wstring_view name, std::uint32_t value) override {
+    std::vector<std::uint8_t> data(4);
+    for (int i = 0; i < 4; ++i) data[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (8 * i));
+    return Set(name, RegistryValue{kRegDword, std::move(data)});
+  }
+
+  std::optional<std::wstring> ReadString(std::wstring_view name, std::size_t maxChars) override {
+    const RegistryValue* value = registry_.Value(root_, subKey_, name);
+    if (!value || value->data.size() > maxChars * 2) return std::nullopt;
+    const std::wstring text = FromUtf16Bytes(value->data);
+    // Stored without a terminator and filling the buffer exactly: no room for the terminator.
+    if (text.size() >= maxChars) return std::nullopt;
+    return text;
+  }
+
+private:
+  bool Set(std::wstring_view name, RegistryValue value) {
+    FakeRegistry::Key* key = registry_.Find(root_, subKey_);
+    if (!writable_ || !key) return false;
+    const std::wstring lowered = Lower(name);
+    key->names.emplace(lowered, std::wstring(name));
+    key->values[lowered] = std::move(value);
+    registry_.journal_.push_back(L"set " + FakeRegistry::RootName(root_) + L"\\" + key->path + L" [" +
+                                 std::wstring(name) + L"]");
+    return true;
+  }
+
+  FakeRegistry& registry_;
+  RegRoot root_;
+  std::wstring subKey_;
+  bool writable_;
+};
+
+std::wstring FakeRegistry::CanonicalPath(RegRoot root, std::wstring_view subKey) {
+  std::wstring path;
+  if (root == RegRoot::ClassesRoot) path = L"software\\classes\\";
+  for (const auto& level : SplitLevels(subKey)) path += Lower(level) + L"\\";
+  if (!path.empty()) path.pop_back();
+  return path;
+}
+
+std::wstring FakeRegistry::RootName(RegRoot root) {
+  switch (root) {
+    case RegRoot::LocalMachine: return L"HKLM";
+    case RegRoot::CurrentUser: return L"HKCU";
+    case RegRoot::ClassesRoot: return L"HKCR";
+  }
+  return L"?";
+}
+
+FakeRegistry::Key* FakeRegistry::Find(RegRoot root, std::wstring_view subKey) {
+  const auto found = keys_.find({Canonical(root), CanonicalPath(root, subKey)});
+  return found == keys_.end() ? nullptr : &found->second;
+}
+
+const FakeRegistry::Key* FakeRegistry::Find(RegRoot root, std::wstring_view subKey) const {
+  const auto found = keys_.find({Canonical(root), CanonicalPath(root, subKey)});
+  return found == keys_.end() ? nullptr : &found->second;
+}
+
+FakeRegistry::Key* FakeRegistry::CreatePath(RegRoot root, std::wstring_view subKey) {
+  const std::wstring prefix = root == RegRoot::ClassesRoot ? L"SOFTWARE\\Classes\\" : L"";
+  std::wstring canonical;
+  Key* key = nullptr;
+  for (const auto& level : SplitLevels(prefix + std::wstring(subKey))) {
+    const std::wstring written = key ? key->path + L"\\" + level : level;
+    canonical += (key ? L"\\" : L"") + Lower(level);
+    key = &keys_[{Canonical(root), canonical}];
+    if (key->path.empty()) key->path = written;
+  }
+  return key;
+}
+
+bool FakeRegistry::SetDefaultValue(RegRoot root, std::wstring_view subKey, std::wstring_view value) {
+  if (Denied(root)) return false;
+  Key* key = CreatePath(root, subKey);
+  if (!key) return false;
+  key->names.emplace(L"", L"");
+  key->values[L""] = RegistryValue{kRegSz, Utf16Bytes(value)};
+  journal_.push_back(L"set " + RootName(root) + L"\\" + std::wstring(subKey) + L" []");
+  return true;
+}
+
+std::unique_ptr<RegistryKey> FakeRegistry::OpenKey(RegRoot root, std::wstring_view subKey,
+                                                   std::uint32_t access) {
+  const bool wantsWrite = (access & kKeySetValue) != 0;
+  if (!Find(root, subKey) || (wantsWrite && Denied(root))) return nullptr;
+  return std::make_unique<FakeRegistryKey>(*this, root, std::wstring(subKey), wantsWrite);
+}
+
+std::unique_ptr<RegistryKey> FakeRegistry::CreateKey(RegRoot root, std::wstring_view subKey) {
+  if (Denied(root) || !CreatePath(root, subKey)) return nullptr;
+  journal_.push_back(L"create " + RootName(root) + L"\\" + std::wstring(subKey));
+  return std::make_unique<FakeRegistryKey>(*this, root, std::wstring(subKey), true);
+}
+
+bool FakeRegistry::DeleteKey(RegRoot root, std::wstring_view subKey) {
+  if (Denied(root)) return false;
+  const std::wstring canonical = CanonicalPath(root, subKey);
+  const auto found = keys_.find({Canonical(root), canonical});
+  if (found == keys_.end()) return false;
+  const auto next = std::next(found);
+  if (next != keys_.end() && next->first.first == Canonical(root) &&
+      next->first.second.starts_with(canonical + L"\\"))
+    return false;  // RegDeleteKeyW leaves a key with subkeys alone
+  keys_.erase(found);
+  journal_.push_back(L"delete " + RootName(root) + L"\\" + std::wstring(subKey));
+  return true;
+}
+
+bool FakeRegistry::KeyExists(RegRoot root, std::wstring_view subKey) const {
+  return Find(root, subKey) != nullptr;
+}
+
+const RegistryValue* FakeRegistry::Value(RegRoot root, std::wstring_view subKey,
+                                         std::wstring_view name) const {
+  const Key* key = Find(root, subKey);
+  if (!key) return nullptr;
+  const auto found = key->values.find(Lower(name));
+  return found == key->values.end() ? nullptr : &found->second;
+}
+
+std::optional<std::wstring> FakeRegistry::StringValue(RegRoot root, std::wstring_view subKey,
+                                                      std::wstring_view name) const {
+  const RegistryValue* value = Value(root, subKey, name);
+  if (!value || value->type != kRegSz) return std::nullopt;
+  return FromUtf16Bytes(value->data);
+}
+
+std::optional<std::uint32_t> FakeRegistry::DwordValue(RegRoot root, std::wstring_view subKey,
+                                                      std::wstring_view name) const {
+  const RegistryValue* value = Value(root, subKey, name);
+  if (!value || value->type != kRegDword || value->data.size() != 4) return std::nullopt;
+  return static_cast<std::uint32_t>(value->data[0] | value->data[1] << 8 | value->data[2] << 16 |
+                                    static_cast<std::uint32_t>(value->data[3]) << 24);
+}
+
+void FakeRegistry::Seed(RegRoot root, std::wstring_view subKey, std::wstring_view name,
+                        RegistryValue value) {
+  Key* key = CreatePath(root, subKey);
+  key->names.emplace(Lower(name), std::wstring(name));
+  key->values[Lower(name)] = std::move(value);
+}
+
+std::vector<std::wstring> FakeRegistry::Keys() const {
+  std::vector<std::wstring> paths;
+  for (const auto& [id, key] : keys_) paths.push_back(RootName(id.first) + L"\\" + key.path);
+  return paths;
+}
+
+// ---------------------------------------------------------------- file system
+
+namespace {
+
+class FakeOutputFile final : public OutputFile {
+public:
+  explicit FakeOutputFile(std::FILE* file) : file_(file) {}
+  ~FakeOutputFile() override { Close(); }
+  std::size_t Write(const void* data, std::size_t size) override {
+    return file_ ? std::fwrite(data, 1, size, file_) : 0;
+  }
+  bool Close() override {
+    if (!file_) return false;
+    const bool ok = std::fclose(file_) == 0;
+    file_ = nullptr;
+    return ok;
+  }
+
+private:
+  std::FILE* file_;
+};
+
+}  // namespace
+
+FakeFileSystem::FakeFileSystem() {
+  std::string pattern = (fs::temp_directory_path() / "lanternix-fake-XXXXXX").string();
+  if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot create the fake file system's folder");
+  root_ = pattern;
+  AddDrive(L'C');
+  fs::create_directories(root_ / "C" / "Temp");
+}
+
+FakeFileSystem::~FakeFileSystem() {
+  std::error_code ignored;
+  fs::remove_all(root_, ignored);
+}
+
+void FakeFileSystem::AddDrive(wchar_t letter) {
+  fs::create_directories(root_ / std::string(1, static_cast<char>(std::towupper(static_cast<wint_t>(letter)))));
+}
+
+void FakeFileSystem::AddNetworkShare(std::wstring_view uncShare) {
+  fs::path host = root_ / "UNC";
+  for (const auto& level : SplitLevels(uncShare)) host /= ToUtf8(level);
+  fs::create_directories(host);
+}
+
+std::wstring FakeFileSystem::FullPath(std::wstring_view path) const {
+  std::wstring text(path);
+  std::replace(text.begin(), text.end(), L'/', L'\\');
+  std::wstring prefix;
+  std::wstring rest;
+  if (text.starts_with(L"\\\\")) {
+    prefix = L"\\\\";
+    rest = text.substr(2);
+  } else if (text.size() >= 2 && text[1] == L':') {
+    prefix = std::wstring(1, static_cast<wchar_t>(std::towupper(static_cast<wint_t>(text[0])))) + L":\\";
+    rest = text.substr(2);
+  } else if (text.starts_with(L"\\")) {
+    prefix = current_.substr(0, 3);
+    rest = text;
+  } else {
+    return FullPath(current_ + L"\\" + text);
+  }
+  std::vector<std::wstring> levels;
+  for (auto level : SplitLevels(rest)) {
+    if (level == L".") continue;
+    if (level == L"..") {
+      if (!levels.empty()) levels.pop_back();
+      continue;
+    }
+    // Windows drops trailing spaces and dots from every level of a path.
+    while (!level.empty() && (level.back() == L' ' || level.back() == L'.')) level.pop_back();
+    if (!level.empty()) levels.push_back(level);
+  }
+  std::wstring full = prefix;
+  for (const auto& level : levels) full += level + L"\\";
+  if (full.size() > prefix.size()) full.pop_back();
+  return full;
+}
+
+std::optional<fs::path> FakeFileSystem::HostPath(std::wstring_view windowsPath) const {
+  const std::wstring full = FullPath(windowsPath);
+  fs::path host;
+  std::vector<std::wstring> levels;
+  if (full.starts_with(L"\\\\")) {
+    levels = SplitLevels(full.substr(2));
+    if (levels.size() < 2) return std::nullopt;
+    host = root_ / "UNC" / ToUtf8(levels[0]) / ToUtf8(levels[1]);
+    levels.erase(levels.begin(), levels.begin() + 2);
+  } else {
+    host = root_ / std::string(1, static_cast<char>(full[0]));
+    levels = SplitLevels(full.substr(3));
+  }
+  if (!fs::is_directory(host)) return std::nullopt;
+  for (const auto& level : levels) host /= ToUtf8(level);
+  return host;
+}
+
+bool FakeFileSystem::InReadOnlyFolder(const fs::path& host) const {
+  for (fs::path folder = host.parent_path(); folder != root_ && folder.has_relative_path();
+       folder = folder.parent_path())
+    if (readOnly_.count(folder)) return true;
+  return false;
+}
+
+FolderCreation FakeFileSystem::CreateFolder(std::wstring_view path) {
+  const std::wstring full = FullPath(path);
+  const auto host = HostPath(full);
+  if (!host) return full.starts_with(L"\\\\") ? FolderCreation::Failed : FolderCreation::ParentMissing;
+  const bool isRoot = full.size() <= 3 || (full.starts_with(L"\\\\") && SplitLevels(full).size() <= 2);
+  if (isRoot) return FolderCreation::Failed;
+  if (fs::exists(*host)) return FolderCreation::AlreadyExists;
+  if (!fs::is_directory(host->parent_path())) return FolderCreation::ParentMissing;
+  if (InReadOnlyFolder(*host)) return FolderCreation::Failed;
+  std::error_code error;
+  return fs::create_directory(*host, error) ? FolderCreation::Created : FolderCreation::Failed;
+}
+
+bool FakeFileSystem::SetCurrentFolder(std::wstring_view path) {
+  const auto host = HostPath(path);
+  if (!host || !fs::is_directory(*host)) return false;
+  current_ = FullPath(path);
+  return true;
+}
+
+std::unique_ptr<OutputFile> FakeFileSystem::Open(std::wstring_view path, bool append) {
+  const auto host = HostPath(path);
+  if (!host || Locked(*host) || InReadOnlyFolder(*host) || fs::is_directory(*host)) return nullptr;
+  const bool existed = fs::exists(*host);
+  std::FILE* file = std::fopen(host->c_str(), append ? "ab" : "wb");
+  if (!file) return nullptr;
+  if (!existed) creationTimes_[*host] = NowAsFileTime();
+  return std::make_unique<FakeOutputFile>(file);
+}
+
+std::unique_ptr<OutputFile> FakeFileSystem::OpenForWriting(std::wstring_view path) { return Open(path, false); }
+
+std::unique_ptr<OutputFile> FakeFileSystem::OpenForAppending(std::wstring_view path) { return Open(path, true); }
+
+std::optional<std::vector<std::uint8_t>> FakeFileSystem::ReadAll(std::wstring_view path) {
+  const auto host = HostPath(path);
+  if (!host || Locked(*host) || !fs::is_regular_file(*host)) return std::nullopt;
+  std::ifstream in(*host, std::ios::binary);
+  return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool FakeFileSystem::Remove(std::wstring_view path) {
+  const auto host = HostPath(path);
+  if (!host || Locked(*host) || InReadOnlyFolder(*host) || !fs::is_regular_file(*host)) return false;
+  creationTimes_.erase(*host);
+  return fs::remove(*host);
+}
+
+bool FakeFileSystem::MoveReplacing(std::wstring_view from, std::wstring_view to) {
+  const auto source = HostPath(from);
+  const auto target = HostPath(to);
+  if (!source || !target || Locked(*source) || Locked(*target) || !fs::is_regular_file(*source) ||
+      InReadOnlyFolder(*target))
+    return false;
+  std::error_code error;
+  fs::rename(*source, *target, error);
+  if (error) return false;
+  if (const auto created = creationTimes_.find(*source); created != creationTimes_.end()) {
+    creationTimes_[*target] = created->second;
+    creationTimes_.erase(created);
+  }
+  return true;
+}
+
+bool FakeFileSystem::SetFileTimesFromDos(std::wstring_view path, std::uint32_t dosDateTime) {
+  const auto host = HostPath(path);
+  if (!host || Locked(*host) || !fs::is_regular_file(*host)) return false;
+  const unsigned date = dosDateTime >> 16;
+  const unsigned time = dosDateTime & 0xFFFF;
+  const std::int64_t local =
+      FileTimeOf(static_cast<int>(1980 + (date >> 9)), (date >> 5) & 0x0F, date & 0x1F,
+                 static_cast<int>(time >> 11), static_cast<int>((time >> 5) & 0x3F), static_cast<int>((time & 0x1F) * 2));
+  const std::int64_t utc = local - std::int64_t{utcOffsetMinutes_} * 60 * 10'000'000LL;
+  creationTimes_[*host] = utc;
+  SetHostWriteTime(*host, utc);
+  return true;
+}
+
+std::optional<std::int64_t> FakeFileSystem::FileSize(std::wstring_view path) {
+  const auto host = HostPath(path);
+  if (!host || Locked(*host) || !fs::is_regular_file(*host)) return std::nullopt;
+  return static_cast<std::int64_t>(fs::file_size(*host));
+}
+
+void FakeFileSystem::FillArchiveFunctions(zlib_filefunc64_def_s& table) { fill_fopen64_filefunc(&table); }
+
+ArchiveOpenName FakeFileSystem::ArchiveName(std::wstring_view path) {
+  const auto host = HostPath(path);
+  // A path on a missing drive still needs a name that fails to open.
+  return ArchiveOpenName{{}, host ? host->string() : (root_ / "missing-drive").string()};
+}
+
+void FakeFileSystem::Lock(std::wstring_view path) {
+  if (const auto host = HostPath(path)) locked_.insert(*host);
+}
+
+void FakeFileSystem::MakeReadOnly(std::wstring_view folder) {
+  if (const auto host = HostPath(folder)) readOnly_.insert(*host);
+}
+
+bool FakeFileSystem::Exists(std::wstring_view path) const {
+  const auto host = HostPath(path);
+  return host && fs::exists(*host);
+}
+
+bool FakeFileSystem::IsFolder(std::wstring_view path) const {
+  const auto host = HostPath(path);
+  return host && fs::is_directory(*host);
+}
+
+void FakeFileSystem::WriteText(std::wstring_view path, std::string_view bytes) {
+  const auto host = HostPath(path);
+  if (!host) throw std::runtime_error("WriteText: no such drive or share: " + ToUtf8(path));
+  fs::create_directories(host->parent_path());
+  if (!fs::exists(*host)) creationTimes_[*host] = NowAsFileTime();
+  std::ofstream(*host, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::optional<FakeFileTimes> FakeFileSystem::Times(std::wstring_view path) const {
+  const auto host = HostPath(path);
+  if (!host || !fs::exists(*host)) return std::nullopt;
+  const std::int64_t written = FileTimeFromHost(*host);
+  const auto created = creationTimes_.find(*host);
+  return FakeFileTimes{created == creationTimes_.end() ? written : created->second, written};
+}
+
+// ---------------------------------------------------------------- shell
+
+FakeShell::FakeShell(FakeFileSystem& files) : files_(files) {}
+
+std::optional<std::wstring> FakeShell::SpecialFolder(int csidl) {
+  const auto found = folders.find(csidl);
+  if (found == folders.end()) return std::nullopt;
+  return found->second;
+}
+
+bool FakeShell::SaveShellLink(std::wstring_view linkPath, const ShellLink& link) {
+  auto file = files_.OpenForWriting(linkPath);
+  if (!file) return false;
+  std::string text = "[fake shell link]\ntarget=" + ToUtf8(link.target) + "\n";
+  file->Write(text.data(), text.size());
+  file->Close();
+  links[files_.FullPath(linkPath)] = link;
+  return true;
+}
+
+std::intptr_t FakeShell::OpenDocument(std::wstring_view pathOrUrl) {
+  opened.emplace_back(pathOrUrl);
+  return openResult;
+}
+
+// ---------------------------------------------------------------- system information
+
+std::optional<std::wstring> FakeSystemInfo::Environment(std::wstring_view name) {
+  for (const auto& [key, value] : environment)
+    if (Lower(key) == Lower(name)) return value;
+  return std::nullopt;
+}
+
+bool FakeSystemInfo::TopLevelWindowExists(std::wstring_view className) {
+  for (const auto& registered : windowClasses)
+    if (Lower(registered) == Lower(className)) return true;
+  return false;
+}
+
+std::wstring FakeSystemInfo::AnsiToWide(std::string_view text) {
+  std::wstring wide;
+  for (const char ch : text) wide.push_back(static_cast<wchar_t>(static_cast<unsigned char>(ch)));
+  return wide;
+}
+
+std::string FakeSystemInfo::WideToAnsi(std::wstring_view text) {
+  std::string ansi;
+  for (const wchar_t ch : text) ansi.push_back(static_cast<std::uint32_t>(ch) < 0x100 ? static_cast<char>(ch) : '?');
+  return ansi;
+}
+
+void FakeSystemInfo::SetVersion(std::uint32_t major, std::uint32_t minor, std::uint32_t build,
+                                std::wstring servicePack) {
+  rtlVersion = OsVersionRecord{kPlatformWin32Nt, major, minor, build, servicePack};
+  versionEx = *rtlVersion;
+}
+
+// ---------------------------------------------------------------- resources and messages
+
+std::optional<FileVersionData> FakeVersionResources::Query(std::wstring_view path) {
+  const std::wstring full = files_.FullPath(path);
+  if (!files_.Exists(full)) return std::nullopt;
+  const auto found = byPath.find(full);
+  if (found == byPath.end()) return std::nullopt;
+  return found->second;
+}
+
+std::wstring FakeProgramResources::String(unsigned id, std::size_t maxChars) {
+  const auto found = strings.find(id);
+  if (found == strings.end() || maxChars == 0) return {};
+  return found->second.substr(0, maxChars - 1);
+}
+
+std::span<const std::uint8_t> FakeProgramResources::Bytes(std::wstring_view type, unsigned id) {
+  const auto found = bytes.find({std::wstring(type), id});
+  if (found == bytes.end()) return {};
+  return found->second;
+}
+
+int FakeMessageBoxes::Show(std::wstring_view text, std::wstring_view caption, unsigned flags) {
+  shown.push_back(ShownMessage{std::wstring(text), std::wstring(caption), flags});
+  if (answers.empty()) return 1;
+  const int answer = answers.front();
+  answers.pop_front();
+  return answer;
+}
+
+// ---------------------------------------------------------------- the whole platform
+
+FakePlatform::FakePlatform() {
+  // A plain Windows 10 machine with one user.
+  shell.folders = {
+      {kCsidlDesktop, L"C:\\Users\\tester\\Desktop"},
+      {kCsidlPrograms, L"C:\\Users\\tester\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs"},
+      {kCsidlCommonDesktopDirectory, L"C:\\Users\\Public\\Desktop"},
+      {kCsidlCommonPrograms, L"C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs"},
+  };
+  for (const auto& [csidl, folder] : shell.folders) fs::create_directories(*files.HostPath(folder));
+  for (const wchar_t* folder : {L"C:\\Windows\\system32", L"C:\\Program Files"})
+    fs::create_directories(*files.HostPath(folder));
+  system.environment = {{L"APPDATA", L"C:\\Users\\tester\\AppData\\Roaming"},
+                        {L"TEMP", L"C:\\Temp"},
+                        {L"USERPROFILE", L"C:\\Users\\tester"}};
+  registry.Seed(RegRoot::LocalMachine, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion", L"ProgramFilesDir",
+                RegistryValue{kRegSz, Utf16Bytes(L"C:\\Program Files")});
+}
+
+}  // namespace lanternix::fake

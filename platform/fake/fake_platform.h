@@ -1,0 +1,239 @@
+// The fake platform of the host unit tests. Files are real files in a private temporary folder,
+// with Windows drive letters mapped below it (so minizip, file times and sizes behave for real);
+// the registry, shell folders, links, system facts, version resources, program resources and
+// message boxes live in memory. Tests configure it and read back what the engine did.
+//
+// Unlike Windows, names are compared case-sensitively in the file system.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <filesystem>
+#include <map>
+#include <set>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace lanternix::fake {
+
+inline constexpr std::uint32_t kRegSz = 1;
+inline constexpr std::uint32_t kRegDword = 4;
+
+struct RegistryValue {
+  std::uint32_t type = kRegSz;
+  std::vector<std::uint8_t> data;  // REG_SZ: UTF-16LE including the terminating zero
+};
+
+class FakeRegistry final : public Registry {
+public:
+  bool SetDefaultValue(RegRoot root, std::wstring_view subKey, std::wstring_view value) override;
+  std::unique_ptr<RegistryKey> OpenKey(RegRoot root, std::wstring_view subKey,
+                                       std::uint32_t access) override;
+  std::unique_ptr<RegistryKey> CreateKey(RegRoot root, std::wstring_view subKey) override;
+  bool DeleteKey(RegRoot root, std::wstring_view subKey) override;
+
+  // ---- for tests
+  bool KeyExists(RegRoot root, std::wstring_view subKey) const;
+  const RegistryValue* Value(RegRoot root, std::wstring_view subKey, std::wstring_view name) const;
+  std::optional<std::wstring> StringValue(RegRoot root, std::wstring_view subKey,
+                                          std::wstring_view name) const;
+  std::optional<std::uint32_t> DwordValue(RegRoot root, std::wstring_view subKey,
+                                          std::wstring_view name) const;
+  // Stores a value as another program would have, with any type and bytes.
+  void Seed(RegRoot root, std::wstring_view subKey, std::wstring_view name, RegistryValue value);
+  // Keys below this root refuse to be created or written, as HKLM does for a non-administrator.
+  void DenyWrites(RegRoot root) { deniedRoots_.insert(Canonical(root)); }
+  // Every key path that exists, as "HKLM\path", in a stable order.
+  std::vector<std::wstring> Keys() const;
+  // One line per call that changed something, in call order ("create HKCU\...", "delete ...").
+  const std::vector<std::wstring>& Journal() const { return journal_; }
+
+  struct Key {
+    std::wstring path;                            // as first written
+    std::map<std::wstring, std::wstring> names;   // lower-cased name -> name as first written
+    std::map<std::wstring, RegistryValue> values; // lower-cased name -> value
+  };
+
+private:
+  friend class FakeRegistryKey;
+  // HKEY_CLASSES_ROOT is the machine's SOFTWARE\Classes here, which is where an
+  // administrator's writes to it land on Windows.
+  static RegRoot Canonical(RegRoot root) { return root == RegRoot::ClassesRoot ? RegRoot::LocalMachine : root; }
+  static std::wstring CanonicalPath(RegRoot root, std::wstring_view subKey);
+  static std::wstring RootName(RegRoot root);
+  Key* Find(RegRoot root, std::wstring_view subKey);
+  const Key* Find(RegRoot root, std::wstring_view subKey) const;
+  Key* CreatePath(RegRoot root, std::wstring_view subKey);
+  bool Denied(RegRoot root) const { return deniedRoots_.count(Canonical(root)) != 0; }
+
+  std::map<std::pair<RegRoot, std::wstring>, Key> keys_;  // lower-cased canonical path
+  std::set<RegRoot> deniedRoots_;
+  std::vector<std::wstring> journal_;
+};
+
+struct FakeFileTimes {
+  std::int64_t creation = 0;   // FILETIME ticks, UTC
+  std::int64_t lastWrite = 0;
+};
+
+class FakeFileSystem final : public FileSystem {
+public:
+  FakeFileSystem();
+  ~FakeFileSystem() override;
+  FakeFileSystem(const FakeFileSystem&) = delete;
+  FakeFileSystem& operator=(const FakeFileSystem&) = delete;
+
+  FolderCreation CreateFolder(std::wstring_view path) override;
+  std::wstring CurrentFolder() override { return current_; }
+  bool SetCurrentFolder(std::wstring_view path) override;
+  std::unique_ptr<OutputFile> OpenForWriting(std::wstring_view path) override;
+  std::unique_ptr<OutputFile> OpenForAppending(std::wstring_view path) override;
+  std::optional<std::vector<std::uint8_t>> ReadAll(std::wstring_view path) override;
+  bool Remove(std::wstring_view path) override;
+  bool MoveReplacing(std::wstring_view from, std::wstring_view to) override;
+  bool SetFileTimesFromDos(std::wstring_view path, std::uint32_t dosDateTime) override;
+  std::optional<std::int64_t> FileSize(std::wstring_view path) override;
+  std::wstring TempFolder() override { return tempFolder_; }
+  void FillArchiveFunctions(zlib_filefunc64_def_s& table) override;
+  ArchiveOpenName ArchiveName(std::wstring_view path) override;
+
+  // ---- for tests
+  // The host path a Windows path maps to; none for a drive or share that does not exist.
+  std::optional<std::filesystem::path> HostPath(std::wstring_view windowsPath) const;
+  void AddDrive(wchar_t letter);
+  void AddNetworkShare(std::wstring_view uncShare);  // "\\server\share"
+  void SetTempFolder(std::wstring path) { tempFolder_ = std::move(path); }
+  // The local time zone as minutes east of UTC, used to read MS-DOS times as local time.
+  void SetUtcOffsetMinutes(int minutes) { utcOffsetMinutes_ = minutes; }
+  // A file another process holds open without sharing: it can't be opened, replaced or deleted.
+  void Lock(std::wstring_view path);
+  // A folder in which nothing new can be created.
+  void MakeReadOnly(std::wstring_view folder);
+  bool Exists(std::wstring_view path) const;
+  bool IsFolder(std::wstring_view path) const;
+  void WriteText(std::wstring_view path, std::string_view bytes);
+  std::optional<FakeFileTimes> Times(std::wstring_view path) const;
+  // Resolves a path the way Windows would: relative to the current folder, "." and ".."
+  // folded, trailing spaces and dots dropped from each level.
+  std::wstring FullPath(std::wstring_view path) const;
+
+private:
+  bool Locked(const std::filesystem::path& host) const { return locked_.count(host) != 0; }
+  bool InReadOnlyFolder(const std::filesystem::path& host) const;
+  std::unique_ptr<OutputFile> Open(std::wstring_view path, bool append);
+
+  std::filesystem::path root_;
+  std::wstring current_ = L"C:\\";
+  std::wstring tempFolder_ = L"C:\\Temp\\";
+  int utcOffsetMinutes_ = 0;
+  std::set<std::filesystem::path> locked_;
+  std::set<std::filesystem::path> readOnly_;
+  std::map<std::filesystem::path, std::int64_t> creationTimes_;
+};
+
+class FakeShell final : public Shell {
+public:
+  explicit FakeShell(FakeFileSystem& files);
+  std::optional<std::wstring> SpecialFolder(int csidl) override;
+  bool SaveShellLink(std::wstring_view linkPath, const ShellLink& link) override;
+  std::intptr_t OpenDocument(std::wstring_view pathOrUrl) override;
+  void NotifyAssociationsChanged() override { ++associationNotifications; }
+  void NotifyIconsChanged() override { ++iconNotifications; }
+
+  // ---- for tests
+  std::map<int, std::wstring> folders;           // CSIDL -> path; a missing one is "unknown"
+  std::map<std::wstring, ShellLink> links;       // full link path -> what was saved last
+  std::vector<std::wstring> opened;              // documents and addresses, in order
+  std::intptr_t openResult = 42;
+  int associationNotifications = 0;
+  int iconNotifications = 0;
+
+private:
+  FakeFileSystem& files_;
+};
+
+class FakeSystemInfo final : public SystemInfo {
+public:
+  std::optional<OsVersionRecord> RtlVersion() override { return rtlVersion; }
+  OsVersionRecord VersionEx() override { return versionEx; }
+  std::optional<std::wstring> Environment(std::wstring_view name) override;
+  std::wstring WindowsFolder() override { return windowsFolder; }
+  std::wstring SystemFolder() override { return systemFolder; }
+  int HorizontalDpi() override { return dpi; }
+  int FullScreenClientHeight() override { return fullScreenHeight; }
+  bool TopLevelWindowExists(std::wstring_view className) override;
+  // The fake's ANSI code page is Latin-1: one byte per character, '?' for what does not fit.
+  std::wstring AnsiToWide(std::string_view text) override;
+  std::string WideToAnsi(std::wstring_view text) override;
+
+  // ---- for tests
+  // Sets both version answers as Windows 10 would give them to a program with a manifest.
+  void SetVersion(std::uint32_t major, std::uint32_t minor, std::uint32_t build,
+                  std::wstring servicePack = L"");
+  std::optional<OsVersionRecord> rtlVersion = OsVersionRecord{kPlatformWin32Nt, 10, 0, 19045, L""};
+  OsVersionRecord versionEx{kPlatformWin32Nt, 10, 0, 19045, L""};
+  std::map<std::wstring, std::wstring> environment;  // names compared case-insensitively
+  std::wstring windowsFolder = L"C:\\Windows";
+  std::wstring systemFolder = L"C:\\Windows\\system32";
+  int dpi = 96;
+  int fullScreenHeight = 1017;
+  std::set<std::wstring> windowClasses;
+};
+
+class FakeVersionResources final : public VersionResources {
+public:
+  explicit FakeVersionResources(FakeFileSystem& files) : files_(files) {}
+  // Only a file that exists has its version resource.
+  std::optional<FileVersionData> Query(std::wstring_view path) override;
+  std::map<std::wstring, FileVersionData> byPath;  // full Windows path -> data
+
+private:
+  FakeFileSystem& files_;
+};
+
+class FakeProgramResources final : public ProgramResources {
+public:
+  std::wstring String(unsigned id, std::size_t maxChars) override;
+  std::span<const std::uint8_t> Bytes(std::wstring_view type, unsigned id) override;
+  std::map<unsigned, std::wstring> strings;
+  std::map<std::pair<std::wstring, unsigned>, std::vector<std::uint8_t>> bytes;
+};
+
+struct ShownMessage {
+  std::wstring text;
+  std::wstring caption;
+  unsigned flags = 0;
+};
+
+class FakeMessageBoxes final : public MessageBoxes {
+public:
+  int Show(std::wstring_view text, std::wstring_view caption, unsigned flags) override;
+  std::vector<ShownMessage> shown;
+  std::deque<int> answers;  // taken in order; IDOK (1) when none is left
+};
+
+class FakePlatform {
+public:
+  FakePlatform();
+  Platform& Get() { return platform_; }
+
+  FakeRegistry registry;
+  FakeFileSystem files;
+  FakeShell shell{files};
+  FakeSystemInfo system;
+  FakeVersionResources versions{files};
+  FakeProgramResources resources;
+  FakeMessageBoxes messages;
+
+private:
+  Platform platform_{registry, files, shell, system, versions, resources, messages};
+};
+
+// Text helpers for tests and the fake itself.
+std::string ToUtf8(std::wstring_view text);
+std::wstring FromUtf8(std::string_view text);
+
+}  // namespace lanternix::fake
