@@ -1,0 +1,52 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <sstream>
+
+#include "tests/wine/wine_harness.h"
+
+namespace lanternix::e2e {
+namespace {
+
+std::map<std::string, std::string> ProbeReport(WinePrefix& prefix) {
+  const RunResult result = prefix.Run(ToolExe("probe-report"));
+  EXPECT_EQ(result.exitCode, 0) << result.output;
+  std::map<std::string, std::string> values;
+  std::istringstream lines(result.output);
+  std::string line;
+  while (std::getline(lines, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const auto equals = line.find('=');
+    if (equals != std::string::npos) values[line.substr(0, equals)] = line.substr(equals + 1);
+  }
+  return values;
+}
+
+class OsVersionMatrixTest : public ::testing::TestWithParam<std::pair<std::string, std::string>> {};
+
+TEST_P(OsVersionMatrixTest, ClassifiesTheRunningWindows) {
+  WinePrefix prefix(GetParam().first);
+  EXPECT_EQ(ProbeReport(prefix)["os_class"], GetParam().second);
+}
+
+INSTANTIATE_TEST_SUITE_P(WineVersions, OsVersionMatrixTest,
+                         ::testing::Values(std::pair{"winxp64", "1"}, std::pair{"vista", "6"},
+                                           std::pair{"win7", "7"}, std::pair{"win8", "8"},
+                                           std::pair{"win81", "8"}, std::pair{"win10", "10"}),
+                         [](const auto& param) { return param.param.first; });
+
+TEST(InstallFolderProbeTest, DefaultFolderAndSeededInstallation) {
+  WinePrefix prefix("win10");
+  auto report = ProbeReport(prefix);
+  EXPECT_EQ(report["default_folder"], "C:\\Program Files\\Lanternix");
+  EXPECT_EQ(report["existing_folder"], "<none>");
+
+  prefix.ImportRegistry(
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\Lanternix\\shell\\open\\command]\r\n"
+      "@=\"\\\"C:\\\\Tools\\\\Lanternix Viewer\\\\l_tern32.exe\\\" \\\"%1\\\"\"\r\n");
+  report = ProbeReport(prefix);
+  EXPECT_EQ(report["existing_folder"], "C:\\Tools\\Lanternix Viewer\\");
+}
+
+}  // namespace
+}  // namespace lanternix::e2e

@@ -1,0 +1,100 @@
+// Runs the Windows builds under wine64 for the end-to-end tests. One Xvfb display and one booted
+// template prefix serve the whole run; every test gets a fresh prefix copied from the template
+// (booting costs seconds, copying is quick) with the Windows version it asks for.
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lanternix::e2e {
+
+namespace fs = std::filesystem;
+
+struct RunResult {
+  int exitCode = -1;
+  std::string output;  // standard output and standard error together
+  bool timedOut = false;
+};
+
+// One value as Wine's registry files store it.
+struct RegValue {
+  std::string type;  // "sz", "expand_sz", "dword", "hex", "hex(7)", ...
+  std::string text;  // the string (unescaped), "%08x" of a DWORD, or the raw hex bytes
+};
+
+// A snapshot of a prefix's registry, read from its system.reg and user.reg.
+class RegistrySnapshot {
+public:
+  // root: "HKLM", "HKCU" or "HKCR" (the machine's SOFTWARE\Classes); paths and names compare
+  // case-insensitively; an empty name is the default value.
+  bool HasKey(std::string_view root, std::string_view path) const;
+  std::optional<RegValue> Value(std::string_view root, std::string_view path, std::string_view name) const;
+  std::optional<std::string> String(std::string_view root, std::string_view path, std::string_view name) const;
+  std::optional<std::uint32_t> Dword(std::string_view root, std::string_view path, std::string_view name) const;
+  // Every key below path (path itself excluded), as lower-cased paths relative to root.
+  std::vector<std::string> SubKeys(std::string_view root, std::string_view path) const;
+  // The value names of a key, lower-cased.
+  std::vector<std::string> ValueNames(std::string_view root, std::string_view path) const;
+
+  void Load(const std::string& rootName, const fs::path& regFile);
+
+private:
+  static std::string Normalise(std::string_view root, std::string_view path);
+  std::map<std::string, std::map<std::string, RegValue>> keys_;  // "hklm\path" -> name -> value
+};
+
+// What lnkinfo, an independent reader of .lnk files, reports of a shortcut.
+struct LinkInfo {
+  std::string target;       // local path
+  std::string arguments;    // command line arguments
+  std::string iconLocation;
+  int iconIndex = 0;
+  std::string description;
+  std::string raw;          // the whole report, for failure messages
+};
+
+class WinePrefix {
+public:
+  // version: a winecfg name such as "winxp64", "vista", "win7", "win8", "win81" or "win10".
+  explicit WinePrefix(std::string version = "win10");
+  ~WinePrefix();
+  WinePrefix(const WinePrefix&) = delete;
+  WinePrefix& operator=(const WinePrefix&) = delete;
+
+  // Runs a Windows program and waits for it; arguments are passed through unchanged.
+  RunResult Run(const fs::path& exe, const std::vector<std::string>& args = {},
+                std::chrono::seconds timeout = std::chrono::seconds(120));
+  // Starts a program and returns without waiting (a viewer window to find, a file to lock).
+  void Start(const fs::path& exe, const std::vector<std::string>& args = {});
+  // Imports a REGEDIT4 text (without its header line).
+  void ImportRegistry(const std::string& regText);
+  // Stops the prefix's wineserver, which writes the registry out, and reads it.
+  RegistrySnapshot Registry();
+  LinkInfo ReadLink(std::string_view windowsPath);
+  // Stops every program of the prefix and its wineserver.
+  void Stop();
+
+  const fs::path& Root() const { return root_; }
+  // The host path of a path on the prefix's drive C:, such as "C:\Program Files\Lanternix".
+  fs::path HostPath(std::string_view windowsPath) const;
+
+private:
+  std::vector<std::string> Environment() const;
+  fs::path root_;
+};
+
+// Paths of the build outputs the tests run.
+fs::path Win64Build();
+fs::path SetupExe();
+fs::path ToolExe(std::string_view name);
+// The display every Wine program of this run uses.
+std::string Display();
+
+std::string ReadFileBytes(const fs::path& path);
+
+}  // namespace lanternix::e2e
