@@ -1,8 +1,12 @@
 // Prints what the system probes see on the machine it runs on, one "name=value" line each, in
 // UTF-8, for the end-to-end tests to compare.
+//   probe-report                      Windows version class, default and existing install folder
+//   probe-report file <path>          version text, publisher and size of a file
+//   probe-report window <class> <s>   whether a top-level window of that class appears within s seconds
 #include <windows.h>
 
 #include <cstdio>
+#include <cwchar>
 #include <string>
 
 #include "app/system_probes.h"
@@ -21,9 +25,29 @@ void PrintLine(const char* name, const std::wstring& value) {
 
 }  // namespace
 
-int wmain() {
+int wmain(int argc, wchar_t** argv) {
   lanternix::win32::Win32Platform win32;
   lanternix::Platform& platform = win32.Get();
+  const std::wstring mode = argc > 1 ? argv[1] : L"";
+  if (mode == L"file" && argc > 2) {
+    std::wstring version = L"<none>", company;
+    const bool found = lanternix::QueryFileVersion(platform.versions, argv[2], version, &company);
+    PrintLine("version_found", found ? L"1" : L"0");
+    PrintLine("version", version);
+    PrintLine("company", company);
+    PrintLine("size", std::to_wstring(lanternix::QueryFileSize(platform.files, argv[2])));
+    return 0;
+  }
+  if (mode == L"window" && argc > 3) {
+    const int tenths = 10 * static_cast<int>(std::wcstol(argv[3], nullptr, 10));
+    bool found = false;
+    for (int i = 0; i <= tenths && !found; ++i) {
+      found = platform.system.TopLevelWindowExists(argv[2]);
+      if (!found) Sleep(100);
+    }
+    PrintLine("window", found ? L"1" : L"0");
+    return 0;
+  }
   PrintLine("os_class", std::to_wstring(lanternix::QueryOsVersionClass(platform.system)));
   PrintLine("default_folder", lanternix::GetDefaultInstallFolder(platform.registry));
   PrintLine("existing_folder", lanternix::FindExistingInstallFolder(platform.registry).value_or(L"<none>"));

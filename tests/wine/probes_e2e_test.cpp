@@ -8,8 +8,8 @@
 namespace lanternix::e2e {
 namespace {
 
-std::map<std::string, std::string> ProbeReport(WinePrefix& prefix) {
-  const RunResult result = prefix.Run(ToolExe("probe-report"));
+std::map<std::string, std::string> ProbeReport(WinePrefix& prefix, const std::vector<std::string>& args = {}) {
+  const RunResult result = prefix.Run(ToolExe("probe-report"), args);
   EXPECT_EQ(result.exitCode, 0) << result.output;
   std::map<std::string, std::string> values;
   std::istringstream lines(result.output);
@@ -46,6 +46,30 @@ TEST(InstallFolderProbeTest, DefaultFolderAndSeededInstallation) {
       "@=\"\\\"C:\\\\Tools\\\\Lanternix Viewer\\\\l_tern32.exe\\\" \\\"%1\\\"\"\r\n");
   report = ProbeReport(prefix);
   EXPECT_EQ(report["existing_folder"], "C:\\Tools\\Lanternix Viewer\\");
+}
+
+// The payload's icon library must be recognised as the publisher's 4.30 release by the real
+// version API, or the installer would never replace an old one.
+TEST(PayloadUnderWineTest, IconLibraryReadsAsThePublishers430) {
+  WinePrefix prefix("win10");
+  fs::create_directories(prefix.HostPath("C:\\probe"));
+  fs::copy_file(Win64Build() / "payload" / "Icons.dll", prefix.HostPath("C:\\probe\\Icons.dll"));
+  auto report = ProbeReport(prefix, {"file", "C:\\probe\\Icons.dll"});
+  EXPECT_EQ(report["version_found"], "1");
+  EXPECT_EQ(report["version"], "4.30");
+  EXPECT_EQ(report["company"], "Quillon Varsk");
+  EXPECT_EQ(report["size"], "226816");
+
+  report = ProbeReport(prefix, {"file", "C:\\probe\\missing.dll"});
+  EXPECT_EQ(report["version_found"], "0");
+  EXPECT_EQ(report["size"], "0");
+}
+
+TEST(PayloadUnderWineTest, ViewerWindowIsFoundWhileItRuns) {
+  WinePrefix prefix("win10");
+  EXPECT_EQ(ProbeReport(prefix, {"window", "Lanternix", "0"})["window"], "0");
+  prefix.Start(Win64Build() / "payload" / "l_tern32.exe", {"/thumbs"});
+  EXPECT_EQ(ProbeReport(prefix, {"window", "Lanternix", "20"})["window"], "1");
 }
 
 }  // namespace
