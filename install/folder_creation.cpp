@@ -1,0 +1,65 @@
+#include "install/folder_creation.h"
+
+#include "app/system_probes.h"
+#include "platform/text_limits.h"
+
+namespace lanternix {
+
+namespace {
+
+bool IsSeparator(wchar_t ch) { return ch == L'\\' || ch == L'/'; }
+
+// Whether the folder can be made current, leaving the current folder as it was.
+bool CanEnter(FileSystem& files, std::wstring_view folder) {
+  const std::wstring remembered = files.CurrentFolder();
+  if (!files.SetCurrentFolder(folder)) return false;
+  files.SetCurrentFolder(remembered);
+  return true;
+}
+
+}  // namespace
+
+int CreateFolderChain(FileSystem& files, std::wstring_view path) {
+  if (path.empty()) return 0;
+  std::wstring copy(path);
+  if (copy.back() == L'/') copy.pop_back();
+  if (files.CreateFolder(copy) == FolderCreation::Created) return 1;
+  for (std::size_t i = 1; i <= copy.size(); ++i) {
+    if (i < copy.size() && !IsSeparator(copy[i])) continue;
+    // Existing levels and the drive itself fail harmlessly; only a missing parent ends the walk.
+    if (files.CreateFolder(std::wstring_view(copy).substr(0, i)) == FolderCreation::ParentMissing) return 0;
+  }
+  return 1;
+}
+
+int CreateDirectoryTree(FileSystem& files, std::wstring& path) {
+  if (path.empty()) return 0;
+  TrimSpaces(path);
+  if (path.empty()) return 0;
+  AppendBackslash(path);
+  if (CanEnter(files, path)) return 1;
+
+  std::wstring work;
+  std::size_t start = 0;
+  if (path.size() >= 2 && path[0] == L'\\' && path[1] == L'\\') {
+    work = L"\\\\";
+    start = 2;
+  }
+  const std::size_t end = std::min(path.size(), kShortTextChars);
+  for (std::size_t i = start; i < end; ++i) {
+    if (path[i] != L'\\') {
+      work.push_back(path[i]);
+      continue;
+    }
+    // "C:\A \B" must create "C:\A", not a level whose name ends in a space.
+    TrimSpaces(work);
+    files.CreateFolder(work);
+    AppendBackslash(work);
+  }
+  CutToBuffer(work, kShortTextChars);
+  path = work;
+  AppendBackslash(path);
+  return CanEnter(files, path) ? 1 : 0;
+}
+
+}  // namespace lanternix

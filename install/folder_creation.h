@@ -1,0 +1,20 @@
+// Creating folders level by level: the destination, "Plugins", the INI folder, the Start-menu
+// group and the folders of archive entries.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/platform.h"
+
+namespace lanternix {
+
+// Creates every level of path; 0 when the path is empty or a level's parent is missing.
+int CreateFolderChain(FileSystem& files, std::wstring_view path);
+
+// Normalises path in place (spaces trimmed, every level without trailing spaces, a final "\")
+// and creates what is missing. 1 when the folder can be entered afterwards. The current folder
+// is never left changed.
+int CreateDirectoryTree(FileSystem& files, std::wstring& path);
+
+}  // namespace lanternix

@@ -1,0 +1,37 @@
+#include "install/icon_library_rule.h"
+
+#include <cstdlib>
+#include <cwctype>
+
+#include "app/system_probes.h"
+
+namespace lanternix {
+
+namespace {
+
+bool EqualIgnoringCase(std::wstring_view a, std::wstring_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (std::towlower(static_cast<wint_t>(a[i])) != std::towlower(static_cast<wint_t>(b[i]))) return false;
+  return true;
+}
+
+}  // namespace
+
+int VersionThousandths(SystemInfo& system, std::wstring_view versionText) {
+  const std::string ansi = system.WideToAnsi(versionText);
+  const float value = static_cast<float>(std::strtod(ansi.c_str(), nullptr));
+  return static_cast<int>(value * 1000.0f);
+}
+
+int DecideKeepExistingIconLibrary(Platform& platform, const std::wstring& iconLibraryPath) {
+  std::wstring version, company;
+  if (!QueryFileVersion(platform.versions, iconLibraryPath, version, &company)) return 0;
+  const int reference = VersionThousandths(platform.system, kIconLibraryVersion);
+  const int installed = VersionThousandths(platform.system, version);
+  if (installed > reference) return 1;
+  if (installed == reference && QueryFileSize(platform.files, iconLibraryPath) != kIconLibrarySize) return 1;
+  return EqualIgnoringCase(company, kPublisher) ? 0 : 1;
+}
+
+}  // namespace lanternix

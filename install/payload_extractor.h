@@ -1,0 +1,29 @@
+// Turns the embedded payload into files: the "ZIP" resource goes to a temporary file, every
+// entry is unpacked below the destination folder with its stored time, and the temporary file
+// is deleted again.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "platform/platform.h"
+
+namespace lanternix {
+
+inline constexpr unsigned kPayloadResourceId = 1974;
+inline constexpr std::wstring_view kPayloadResourceType = L"ZIP";
+inline constexpr std::wstring_view kTemporaryArchiveName = L"ltern_x32.zip";
+
+// 0 when every entry was written (the icon library may be left out on purpose); -1 when the
+// payload could not be unpacked or any entry failed. destinationFolder ends in "\" and stays
+// the current folder afterwards.
+int ExtractPayload(Platform& platform, std::wstring_view destinationFolder, int keepExistingIconLibrary);
+
+// Unpacks an archive file into destinationFolder; 0 or -1 as above.
+int ExtractArchive(Platform& platform, std::wstring_view archivePath, std::wstring_view destinationFolder,
+                   int keepExistingIconLibrary);
+
+// Sets a file's creation and last-write time from an MS-DOS date and time meaning local time.
+void SetFileTimeFromDos(FileSystem& files, std::wstring_view fileName, std::uint32_t dosDateTime);
+
+}  // namespace lanternix

@@ -1,0 +1,225 @@
+#include "install/payload_extractor.h"
+
+#include <gtest/gtest.h>
+
+#include "install/folder_creation.h"
+#include "install/icon_library_rule.h"
+#include "platform/fake/fake_platform.h"
+#include "tests/unit/zip_builder.h"
+
+namespace lanternix {
+namespace {
+
+using testing::kSampleDosTime;
+using testing::ZipBuilder;
+
+// 2023-11-20 12:34:56 local time at UTC+1, as FILETIME ticks (UTC 11:34:56).
+constexpr std::int64_t kSampleFileTimeAtUtcPlus1 = 116444736000000000LL + 1700480096LL * 10'000'000LL;
+
+class ExtractPayloadTest : public ::testing::Test {
+protected:
+  ExtractPayloadTest() {
+    platform.files.SetUtcOffsetMinutes(60);
+    platform.files.CreateFolder(L"C:\\Dest");
+  }
+  void Embed(const ZipBuilder& zip) { platform.resources.bytes[{L"ZIP", 1974}] = zip.Bytes(); }
+  std::string Content(std::wstring_view path) {
+    const auto bytes = platform.files.ReadAll(path);
+    return bytes ? std::string(bytes->begin(), bytes->end()) : "<missing>";
+  }
+  bool TemporaryArchiveLeft() { return platform.files.Exists(L"C:\\Temp\\ltern_x32.zip"); }
+
+  fake::FakePlatform platform;
+};
+
+TEST_F(ExtractPayloadTest, UnpacksEntriesWithTheirStoredLocalTimes) {
+  Embed(ZipBuilder()
+            .File("l_tern32.exe", "viewer")
+            .Folder("Plugins/")
+            .File("Plugins/Icons.dll", "icons")
+            .File("Docs/Deep/readme.txt", "no folder entries for these"));
+  platform.files.SetTempFolder(L"C:\\Temp");  // without the final backslash some systems give
+  ASSERT_EQ(ExtractPayload(platform.Get(), L"C:\\Dest\\", 0), 0);
+  EXPECT_EQ(Content(L"C:\\Dest\\l_tern32.exe"), "viewer");
+  EXPECT_EQ(Content(L"C:\\Dest\\Plugins\\Icons.dll"), "icons");
+  EXPECT_EQ(Content(L"C:\\Dest\\Docs\\Deep\\readme.txt"), "no folder entries for these");
+  const auto times = platform.files.Times(L"C:\\Dest\\Plugins\\Icons.dll");
+  ASSERT_TRUE(times);
+  EXPECT_EQ(times->lastWrite, kSampleFileTimeAtUtcPlus1);
+  EXPECT_EQ(times->creation, kSampleFileTimeAtUtcPlus1);
+  EXPECT_EQ(platform.files.CurrentFolder(), L"C:\\Dest");
+  EXPECT_FALSE(TemporaryArchiveLeft());
+}
+
+TEST_F(ExtractPayloadTest, ArchiveWithoutEntriesWritesNothing) {
+  // minizip never finds a directory record that sits at offset 0, so the bare 22-byte empty
+  // archive does not open at all (a failure); behind a stub, as in a self-extractor, it does.
+  auto bytes = ZipBuilder().Bytes();
+  platform.resources.bytes[{L"ZIP", 1974}] = bytes;
+  EXPECT_EQ(ExtractPayload(platform.Get(), L"C:\\Dest\\", 0), -1);
+  bytes.insert(bytes.begin(), {'s', 't', 'u', 'b'});
+  platform.resources.bytes[{L"ZIP", 1974}] = bytes;
+  EXPECT_EQ(ExtractPayload(platform.Get(), L"C:\\Dest\\", 0), 0);
+  EXPECT_FALSE(TemporaryArchiveLeft());
+}
+
+TEST_F(ExtractPayloadTest, KeepFlagLeavesEveryIconLibraryEntryOut) {
+  Embed(ZipBuilder().File("Plugins/Icons.dll", "new icons").File("Docs/MyICONS.DLL.txt", "doc").File("a.txt", "a"));
+  platform.files.WriteText(L"C:\\Dest\\Plugins\\Icons.dll", "installed icons");
+  const auto before = platform.files.Times(L"C:\\Dest\\Plugins\\Icons.dll");
+  ASSERT_EQ(ExtractPayload(platform.Get(), L"C:\\Dest\\", 1), 0);
+  EXPECT_EQ(Content(L"C:\\Dest\\Plugins\\Icons.dll"), "installed icons");
+  EXPECT_EQ(platform.files.Times(L"C:\\Dest\\Plugins\\Icons.dll")->lastWrite, before->lastWrite);
+  EXPECT_FALSE(platform.files.Exists(L"C:\\Dest\\Docs\\MyICONS.DLL.txt"));
+  EXPECT_EQ(Content(L"C:\\Dest\\a.txt"), "a");
+
+  // Only exactly 1 keeps it.
+  ASSERT_EQ(ExtractPayload(platform.Get(), L"C:\\Dest\\", 2), 0);
+  EXPECT_EQ(Content(L"C:\\Dest\\Plugins\\Icons.dll"), "new icons");
+}
+
+TEST_F(ExtractPayloadTest, LockedFileIsSkippedTheRestWrittenAndTheFailureReported) {
+  Embed(ZipBuilder().File("a.txt", "a").File("l_tern32.exe", "new viewer").File("z.txt", "z"));
+  platform.files.WriteText(L"C:\\Dest\\l_tern32.exe", "running viewer");
+  platform.files.Lock(L"C:\\Dest\\l_tern32.exe");
+  EXPECT_EQ(ExtractPayload(platform.Get(), L"C:\\Dest\\", 0), -1);
+  EXPECT_EQ(Content(L"C:\\Dest\\a.txt"), "a");
+  EXPECT_EQ(Content(L"C:\\Dest\\z.txt"), "z");
+  EXPECT_FALSE(TemporaryArchiveLeft());
+}
+
+TEST_F(ExtractPayloadTest, BadCrcKeepsTheWrittenFileAndStopsWithFailure) {
+  Embed(ZipBuilder().File("a.txt", "a").FileWithBadCrc("bad.bin", "complete content").File("z.txt", "z"));
+  EXPECT_EQ(ExtractPayload(platform.Get(), L"C:\\Dest\\", 0), -1);
+  EXPECT_EQ(Content(L"C:\\Dest\\bad.bin"), "complete content");
+  EXPECT_EQ(platform.files.Times(L"C:\\Dest\\bad.bin")->lastWrite, kSampleFileTimeAtUtcPlus1);
+  EXPECT_FALSE(platform.files.Exists(L"C:\\Dest\\z.txt"));
+}
+
+TEST_F(ExtractPayloadTest, UnsafeNamesAreNeverWritten) {
+  platform.files.AddDrive(L'D');
+  Embed(ZipBuilder()
+            .File("../escape1.txt", "x")
+            .File("sub/../../escape2.txt", "x")
+            .File("sub\\..\\..\\escape3.txt", "x")
+            .File("/rooted.txt", "x")
+            .File("\\rooted2.txt", "x")
+            .File("D:\\drive.txt", "x")
+            .File("D:relative.txt", "x")
+            .File("\\\\server\\share\\unc.txt", "x")
+            .File(std::string(330, 'n'), "x")
+            .File("ok..name.txt", "fine"));
+  EXPECT_EQ(ExtractPayload(platform.Get(), L"C:\\Dest\\Inner\\", 0), -1);  // missing folder first
+  platform.files.CreateFolder(L"C:\\Dest\\Inner");
+  EXPECT_EQ(ExtractPayload(platform.Get(), L"C:\\Dest\\Inner\\", 0), -1);
+  EXPECT_EQ(Content(L"C:\\Dest\\Inner\\ok..name.txt"), "fine");
+  for (const wchar_t* path : {L"C:\\Dest\\escape1.txt", L"C:\\escape2.txt", L"C:\\Dest\\escape2.txt",
+                              L"C:\\Dest\\escape3.txt", L"C:\\rooted.txt", L"C:\\rooted2.txt", L"D:\\drive.txt",
+                              L"D:\\relative.txt"})
+    EXPECT_FALSE(platform.files.Exists(path)) << fake::ToUtf8(path);
+}
+
+TEST_F(ExtractPayloadTest, FailuresBeforeTheEntryLoop) {
+  // No resource.
+  EXPECT_EQ(ExtractPayload(platform.Get(), L"C:\\Dest\\", 0), -1);
+  // Not a ZIP, and a truncated one.
+  platform.resources.bytes[{L"ZIP", 1974}] = {'n', 'o', 't', ' ', 'z', 'i', 'p'};
+  EXPECT_EQ(ExtractPayload(platform.Get(), L"C:\\Dest\\", 0), -1);
+  auto truncated = ZipBuilder().File("a.txt", std::string(5000, 'a')).Bytes();
+  truncated.resize(truncated.size() - 30);
+  platform.resources.bytes[{L"ZIP", 1974}] = truncated;
+  EXPECT_EQ(ExtractPayload(platform.Get(), L"C:\\Dest\\", 0), -1);
+  EXPECT_FALSE(TemporaryArchiveLeft());
+  // A destination that can't be entered.
+  Embed(ZipBuilder().File("a.txt", "a"));
+  EXPECT_EQ(ExtractPayload(platform.Get(), L"C:\\Nowhere\\", 0), -1);
+  EXPECT_FALSE(TemporaryArchiveLeft());
+  // A temporary folder that can't take the archive.
+  platform.files.MakeReadOnly(L"C:\\Temp");
+  EXPECT_EQ(ExtractPayload(platform.Get(), L"C:\\Dest\\", 0), -1);
+  EXPECT_FALSE(platform.files.Exists(L"C:\\Dest\\a.txt"));
+}
+
+class DirectoryTreeTest : public ::testing::Test {
+protected:
+  fake::FakeFileSystem files;
+};
+
+TEST_F(DirectoryTreeTest, NormalisesAndCreatesEveryLevel) {
+  std::wstring path = L"  C:\\A \\B  ";
+  ASSERT_EQ(CreateDirectoryTree(files, path), 1);
+  EXPECT_EQ(path, L"C:\\A\\B\\");
+  EXPECT_TRUE(files.IsFolder(L"C:\\A\\B"));
+  EXPECT_EQ(files.CurrentFolder(), L"C:\\");
+
+  path = L"C:\\A\\B";
+  ASSERT_EQ(CreateDirectoryTree(files, path), 1);
+  EXPECT_EQ(path, L"C:\\A\\B\\");
+}
+
+TEST_F(DirectoryTreeTest, NetworkPathCreatesTheMissingLevel) {
+  files.AddNetworkShare(L"\\\\server\\share");
+  std::wstring path = L"\\\\server\\share\\Apps\\Lanternix";
+  ASSERT_EQ(CreateDirectoryTree(files, path), 1);
+  EXPECT_EQ(path, L"\\\\server\\share\\Apps\\Lanternix\\");
+  EXPECT_TRUE(files.IsFolder(L"\\\\server\\share\\Apps\\Lanternix"));
+}
+
+TEST_F(DirectoryTreeTest, RefusesEmptySpacesAndMissingDrives) {
+  std::wstring path;
+  EXPECT_EQ(CreateDirectoryTree(files, path), 0);
+  path = L"   ";
+  EXPECT_EQ(CreateDirectoryTree(files, path), 0);
+  ASSERT_TRUE(files.SetCurrentFolder(L"C:\\Temp"));
+  path = L"Q:\\Apps";
+  EXPECT_EQ(CreateDirectoryTree(files, path), 0);
+  EXPECT_EQ(files.CurrentFolder(), L"C:\\Temp");
+}
+
+TEST_F(DirectoryTreeTest, FolderChainStopsAtAMissingParent) {
+  EXPECT_EQ(CreateFolderChain(files, L""), 0);
+  EXPECT_EQ(CreateFolderChain(files, L"C:\\X/Y\\Z/"), 1);
+  EXPECT_TRUE(files.IsFolder(L"C:\\X\\Y\\Z"));
+  EXPECT_EQ(CreateFolderChain(files, L"Q:\\X\\Y"), 0);
+}
+
+class IconLibraryRuleTest : public ::testing::Test {
+protected:
+  static constexpr const wchar_t* kPath = L"C:\\Dest\\Plugins\\Icons.dll";
+  void Install(std::uint32_t productMS, std::uint32_t fileLS, std::optional<std::wstring> company,
+               std::size_t size = kIconLibrarySize) {
+    platform.files.WriteText(kPath, std::string(size, 'i'));
+    platform.versions.byPath[kPath] = FileVersionData{{0, fileLS, productMS, 0}, std::move(company)};
+  }
+  int Decide() { return DecideKeepExistingIconLibrary(platform.Get(), kPath); }
+  fake::FakePlatform platform;
+};
+
+TEST_F(IconLibraryRuleTest, ReplacesOnlyThePublishersOlderOrIdenticalLibrary) {
+  EXPECT_EQ(Decide(), 0) << "nothing installed";
+  Install(0x00040003, 0x00010000, L"Quillon Varsk");  // 4.31
+  EXPECT_EQ(Decide(), 1);
+  Install(0x00040003, 0x00000000, L"quillon varsk");  // 4.30, the payload's size
+  EXPECT_EQ(Decide(), 0);
+  Install(0x00040003, 0x00000000, L"Quillon Varsk", 1000);  // 4.30, another build
+  EXPECT_EQ(Decide(), 1);
+  Install(0x00040002, 0x00090000, L"Quillon Varsk");  // 4.29
+  EXPECT_EQ(Decide(), 0);
+  Install(0x00040002, 0x00090000, L"Someone Else");
+  EXPECT_EQ(Decide(), 1);
+  Install(0x00040002, 0x00090000, std::nullopt);
+  EXPECT_EQ(Decide(), 1);
+  platform.versions.byPath.clear();
+  EXPECT_EQ(Decide(), 0) << "no readable version";
+}
+
+TEST(VersionThousandthsTest, SinglePrecisionTruncation) {
+  fake::FakeSystemInfo system;
+  EXPECT_EQ(VersionThousandths(system, L"4.30"), 4300);
+  EXPECT_EQ(VersionThousandths(system, L"4.310"), 4310);
+  EXPECT_EQ(VersionThousandths(system, L"10.5x"), 10500);
+  EXPECT_EQ(VersionThousandths(system, L"abc"), 0);
+}
+
+}  // namespace
+}  // namespace lanternix
