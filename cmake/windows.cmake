@@ -20,9 +20,10 @@ target_link_libraries(lanternix-setup PRIVATE lanternix_win32 comctl32)
 target_compile_options(lanternix-setup PRIVATE ${LANTERNIX_WARNINGS})
 target_link_options(lanternix-setup PRIVATE -municode)
 
-add_subdirectory(tests/tools)
 
 # The sample viewer distribution packed into payload.zip, and the resource script (dialogs,
 # strings, manifest, release notes, the payload) linked into lanternix-setup.
 add_subdirectory(payload)
 add_subdirectory(res)
+
+add_subdirectory(tests/tools)
