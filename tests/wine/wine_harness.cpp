@@ -23,6 +23,8 @@ namespace {
 
 constexpr const char* kWine = "/usr/lib/wine/wine64";
 constexpr const char* kWineServer = "wineserver";
+// Renamed whenever the way templates are made changes, so stale ones are never reused.
+constexpr const char* kTemplatesFolder = "templates-2";
 
 std::string Lower(std::string_view text) {
   std::string out(text);
@@ -188,7 +190,7 @@ private:
 };
 
 fs::path BaseTemplate() {
-  const fs::path templates = WorkDir() / "templates";
+  const fs::path templates = WorkDir() / kTemplatesFolder;
   fs::create_directories(templates);
   const fs::path base = templates / "base";
   FileLock lock(templates / "base.lock");
@@ -196,6 +198,14 @@ fs::path BaseTemplate() {
     fs::remove_all(base);
     MustRun({kWine, "wineboot", "-i"}, WineEnv(base));
     MustRun({kWineServer, "-k"}, WineEnv(base));
+    // Wine links the user's Desktop, Documents, ... to the host's home folder; the tests' links
+    // and files must stay inside the prefix.
+    for (const auto& user : fs::directory_iterator(base / "drive_c" / "users"))
+      for (const auto& entry : fs::directory_iterator(user.path()))
+        if (entry.is_symlink()) {
+          fs::remove(entry.path());
+          fs::create_directory(entry.path());
+        }
     std::ofstream(base / ".ready") << "booted\n";
   }
   return base;
@@ -203,7 +213,7 @@ fs::path BaseTemplate() {
 
 fs::path VersionTemplate(const std::string& version) {
   const fs::path base = BaseTemplate();
-  const fs::path templates = WorkDir() / "templates";
+  const fs::path templates = WorkDir() / kTemplatesFolder;
   const fs::path target = templates / version;
   FileLock lock(templates / (version + ".lock"));
   if (!fs::exists(target / ".ready")) {

@@ -1,0 +1,130 @@
+#include "install/shortcuts.h"
+
+#include <cwchar>
+
+#include "app/system_probes.h"
+#include "install/folder_creation.h"
+#include "platform/text_limits.h"
+
+namespace lanternix {
+
+namespace {
+
+constexpr int kProductMajor = 4;
+constexpr int kProductMinor = 65;
+constexpr std::wstring_view kViewerExe = L"l_tern32.exe";
+constexpr std::wstring_view kThumbsArgument = L"/thumbs";
+constexpr int kThumbnailsIconIndex = 7;
+
+// Where the group's links point, after link 1 and the thumbnails link, in their order.
+struct GroupDocument {
+  std::wstring_view linkName;
+  std::wstring_view fileName;
+};
+constexpr GroupDocument kGroupDocuments[] = {
+    {L"About Lanternix.lnk", L"l_about.txt"},
+    {L"What's New.lnk", L"l_changes.txt"},
+    {L"Command line Options.lnk", L"l_options.txt"},
+    {L"Available PlugIns.lnk", L"l_plugins.txt"},
+    {L"Available Languages.lnk", L"l_languages.txt"},
+    {L"Lanternix Help.lnk", L"l_tern32.chm"},
+};
+
+// Link targets are composed in 260-character buffers; an over-long folder yields a cut target
+// (a missing link) rather than an overflow.
+std::wstring ComposePath(std::wstring_view folder, std::wstring_view name) {
+  std::wstring path(folder);
+  path += name;
+  CutToBuffer(path, kShortTextChars);
+  return path;
+}
+
+std::optional<std::wstring> Owned(std::optional<std::wstring_view> text) {
+  return text ? std::optional<std::wstring>(std::wstring(*text)) : std::nullopt;
+}
+
+bool SaveLink(Platform& platform, std::wstring_view linkPath, std::wstring_view target,
+              std::optional<std::wstring_view> arguments, std::optional<std::wstring_view> iconPath, int iconIndex,
+              std::optional<std::wstring_view> description) {
+  ShellLink link;
+  link.target = target;
+  link.arguments = Owned(arguments);
+  link.iconPath = Owned(iconPath);
+  link.iconIndex = iconIndex;
+  link.description = Owned(description);
+  return platform.shell.SaveShellLink(linkPath, link);
+}
+
+std::wstring VersionLinkName(int major, int minor) {
+  wchar_t name[kShortTextChars];
+  std::swprintf(name, kShortTextChars, L"Lanternix %d.%2d.lnk", major, minor);
+  return name;
+}
+
+}  // namespace
+
+std::wstring GetSpecialFolderPath(Platform& platform, int csidl) {
+  std::wstring path = platform.shell.SpecialFolder(csidl).value_or(platform.system.WindowsFolder());
+  CutToBuffer(path, kShortTextChars);
+  if (path.empty() || path.back() != L'\\') path.push_back(L'\\');
+  return path;
+}
+
+int CreateDesktopShortcut(Platform& platform, std::wstring_view target, std::wstring_view linkName,
+                          std::optional<std::wstring_view> iconPath, std::optional<std::wstring_view> description,
+                          std::optional<std::wstring_view> arguments, int iconIndex, int allUsers) {
+  const std::wstring desktop =
+      GetSpecialFolderPath(platform, allUsers ? kCsidlCommonDesktopDirectory : kCsidlDesktop);
+  return SaveLink(platform, desktop + std::wstring(linkName), target, arguments, iconPath, iconIndex, description)
+             ? 1
+             : 0;
+}
+
+int CreateShortcutInFolder(Platform& platform, std::wstring_view folder, std::wstring_view linkName,
+                           std::wstring_view target, std::optional<std::wstring_view> arguments,
+                           std::optional<std::wstring_view> iconPath, int iconIndex) {
+  const std::wstring linkPath = std::wstring(folder) + std::wstring(linkName);
+  return SaveLink(platform, linkPath, target, arguments, iconPath, iconIndex, std::nullopt) ? 1 : 0;
+}
+
+void CreateStartMenuGroup(Platform& platform, std::wstring_view folder, int allUsers) {
+  std::wstring group = GetSpecialFolderPath(platform, allUsers ? kCsidlCommonPrograms : kCsidlPrograms);
+  group += L"Lanternix";
+  // When the group can't be made, the links below simply fail.
+  CreateDirectoryTree(platform.files, group);
+
+  const std::wstring exePath = ComposePath(folder, kViewerExe);
+  CreateShortcutInFolder(platform, group, VersionLinkName(kProductMajor, kProductMinor), exePath, std::nullopt,
+                         std::nullopt, 0);
+  // The links of the two previous releases would otherwise stay next to the new one.
+  for (const wchar_t* oldVersion : {L"4.62", L"4.60"})
+    platform.files.Remove(group + L"Lanternix " + oldVersion + L".lnk");
+
+  CreateShortcutInFolder(platform, group, L"Lanternix - Thumbnails.lnk", exePath, kThumbsArgument, exePath,
+                         kThumbnailsIconIndex);
+  // Windows 8 has no place for an uninstall link in its start screen.
+  if (QueryOsVersionClass(platform.system) != kOsWindows8)
+    CreateShortcutInFolder(platform, group, L"Uninstall Lanternix.lnk", ComposePath(folder, L"lt_uninstall.exe"),
+                           std::nullopt, std::nullopt, 0);
+  for (const GroupDocument& document : kGroupDocuments)
+    CreateShortcutInFolder(platform, group, document.linkName, ComposePath(folder, document.fileName),
+                           std::nullopt, std::nullopt, 0);
+}
+
+void CreateShortcuts(Platform& platform, std::wstring_view destinationFolder, int startMenuGroup,
+                     int desktopShortcut, int thumbnailsShortcut, int allUsers) {
+  std::wstring installFolder(destinationFolder);
+  TrimSpaces(installFolder);
+  if (installFolder.empty() || installFolder.back() != L'\\') installFolder.push_back(L'\\');
+
+  if (startMenuGroup) CreateStartMenuGroup(platform, installFolder, allUsers);
+  const std::wstring exePath = ComposePath(installFolder, kViewerExe);
+  if (desktopShortcut)
+    CreateDesktopShortcut(platform, exePath, L"Lanternix.lnk", std::nullopt, L"Lanternix - Image Viewer",
+                          std::nullopt, 0, allUsers);
+  if (thumbnailsShortcut)
+    CreateDesktopShortcut(platform, exePath, L"Lanternix Thumbnails.lnk", exePath, L"Lanternix - Thumbnails",
+                          kThumbsArgument, kThumbnailsIconIndex, allUsers);
+}
+
+}  // namespace lanternix
