@@ -2,6 +2,8 @@
 
 #include <cwchar>
 
+#include "app/product.h"
+
 #include "platform/text_limits.h"
 
 namespace lanternix {
@@ -11,7 +13,6 @@ namespace {
 constexpr std::wstring_view kDefaultFolderFallback = L"C:\\Lanternix\\";
 constexpr std::wstring_view kCurrentVersionKey = L"Software\\Microsoft\\Windows\\CurrentVersion";
 constexpr std::wstring_view kOpenCommandKey = L"SOFTWARE\\Classes\\Lanternix\\shell\\open\\command";
-constexpr std::wstring_view kViewerExe = L"l_tern32.exe";
 
 bool EndsWithBackslash(std::wstring_view text) { return !text.empty() && text.back() == L'\\'; }
 
@@ -60,6 +61,13 @@ PathParts SplitPath(std::wstring_view path) {
   parts.name = path.substr(0, dot);
   if (dot != std::wstring_view::npos) parts.extension = path.substr(dot);
   return parts;
+}
+
+std::wstring InstallFolderOf(std::wstring_view destinationFolder) {
+  std::wstring folder(destinationFolder);
+  TrimSpaces(folder);
+  if (folder.empty() || folder.back() != L'\\') folder.push_back(L'\\');
+  return folder;
 }
 
 std::wstring FolderOfPath(std::wstring_view path) {

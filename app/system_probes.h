@@ -28,6 +28,9 @@ struct PathParts {
   std::wstring extension;  // from the last "." of the file part
 };
 PathParts SplitPath(std::wstring_view path);
+// The folder an installation's links and registry entries name: the destination trimmed, with
+// a final "\" however long it is.
+std::wstring InstallFolderOf(std::wstring_view destinationFolder);
 // Drive and directory of the path with a final "\"; empty for an empty path.
 std::wstring FolderOfPath(std::wstring_view path);
 

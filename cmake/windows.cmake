@@ -4,6 +4,7 @@ add_library(lanternix_win32 STATIC
   platform/win32/file_system.cpp
   platform/win32/shell.cpp
   platform/win32/system_info.cpp
+  platform/win32/profile_files.cpp
   platform/win32/resources.cpp
 )
 target_link_libraries(lanternix_win32 PUBLIC lanternix_engine ole32 uuid shell32 advapi32 user32 gdi32)

@@ -4,13 +4,13 @@
 
 #include <string>
 
+#include "app/product.h"
 #include "platform/platform.h"
 
 namespace lanternix {
 
 inline constexpr std::wstring_view kIconLibraryVersion = L"4.30";
 inline constexpr std::int32_t kIconLibrarySize = 226816;
-inline constexpr std::wstring_view kPublisher = L"Quillon Varsk";
 
 // Version text as a number: read as a decimal up to the first character that can't continue
 // it, then times 1000 in single precision, truncated ("4.30" gives 4300).

@@ -2,6 +2,7 @@
 
 #include <cwchar>
 
+#include "app/product.h"
 #include "app/system_probes.h"
 #include "install/folder_creation.h"
 #include "platform/text_limits.h"
@@ -10,9 +11,6 @@ namespace lanternix {
 
 namespace {
 
-constexpr int kProductMajor = 4;
-constexpr int kProductMinor = 65;
-constexpr std::wstring_view kViewerExe = L"l_tern32.exe";
 constexpr std::wstring_view kThumbsArgument = L"/thumbs";
 constexpr int kThumbnailsIconIndex = 7;
 
@@ -104,7 +102,7 @@ void CreateStartMenuGroup(Platform& platform, std::wstring_view folder, int allU
                          kThumbnailsIconIndex);
   // Windows 8 has no place for an uninstall link in its start screen.
   if (QueryOsVersionClass(platform.system) != kOsWindows8)
-    CreateShortcutInFolder(platform, group, L"Uninstall Lanternix.lnk", ComposePath(folder, L"lt_uninstall.exe"),
+    CreateShortcutInFolder(platform, group, L"Uninstall Lanternix.lnk", ComposePath(folder, kUninstallerExe),
                            std::nullopt, std::nullopt, 0);
   for (const GroupDocument& document : kGroupDocuments)
     CreateShortcutInFolder(platform, group, document.linkName, ComposePath(folder, document.fileName),
@@ -113,9 +111,7 @@ void CreateStartMenuGroup(Platform& platform, std::wstring_view folder, int allU
 
 void CreateShortcuts(Platform& platform, std::wstring_view destinationFolder, int startMenuGroup,
                      int desktopShortcut, int thumbnailsShortcut, int allUsers) {
-  std::wstring installFolder(destinationFolder);
-  TrimSpaces(installFolder);
-  if (installFolder.empty() || installFolder.back() != L'\\') installFolder.push_back(L'\\');
+  const std::wstring installFolder = InstallFolderOf(destinationFolder);
 
   if (startMenuGroup) CreateStartMenuGroup(platform, installFolder, allUsers);
   const std::wstring exePath = ComposePath(installFolder, kViewerExe);

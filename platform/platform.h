@@ -97,6 +97,22 @@ public:
   virtual ArchiveOpenName ArchiveName(std::wstring_view path) = 0;
 };
 
+// ---------------------------------------------------------------- INI files
+
+// The private-profile functions. Writing creates a missing file (ANSI) and keeps every other
+// section and key; a file that starts with the UTF-16LE byte-order mark is read and written as
+// UTF-16LE.
+class ProfileFiles {
+public:
+  virtual ~ProfileFiles() = default;
+  // WritePrivateProfileStringW; no value removes the key.
+  virtual bool WriteString(std::wstring_view path, std::wstring_view section, std::wstring_view key,
+                           std::optional<std::wstring_view> value) = 0;
+  // GetPrivateProfileStringW with an empty default into a buffer of maxChars characters.
+  virtual std::wstring ReadString(std::wstring_view path, std::wstring_view section, std::wstring_view key,
+                                  std::size_t maxChars) = 0;
+};
+
 // ---------------------------------------------------------------- shell
 
 // CSIDL values of the four folders the shortcuts go to.
@@ -130,6 +146,16 @@ public:
 
 // ---------------------------------------------------------------- system information
 
+// The fields of SYSTEMTIME the program looks at, in local time.
+struct LocalDateTime {
+  int year = 0;
+  int month = 0;
+  int day = 0;
+  int hour = 0;
+  int minute = 0;
+  int second = 0;
+};
+
 inline constexpr std::uint32_t kPlatformWin32Nt = 2;
 
 // The fields of OSVERSIONINFOW the program looks at.
@@ -151,7 +177,7 @@ public:
   virtual std::optional<std::wstring> Environment(std::wstring_view name) = 0;
   virtual std::wstring WindowsFolder() = 0;
   virtual std::wstring SystemFolder() = 0;
-  // LOGPIXELSX of the screen; 96 when no device context is to be had.
+  // LOGPIXELSX of the "DISPLAY" device context; 96 when no device context is to be had.
   virtual int HorizontalDpi() = 0;
   // GetSystemMetrics(SM_CYFULLSCREEN).
   virtual int FullScreenClientHeight() = 0;
@@ -159,6 +185,10 @@ public:
   // Conversions through the system ANSI code page (CP_ACP).
   virtual std::wstring AnsiToWide(std::string_view text) = 0;
   virtual std::string WideToAnsi(std::wstring_view text) = 0;
+  // GetLocalTime.
+  virtual LocalDateTime LocalNow() = 0;
+  // The date in the user's short date format (GetDateFormatW, DATE_SHORTDATE).
+  virtual std::wstring ShortDate(const LocalDateTime& date) = 0;
 };
 
 // ---------------------------------------------------------------- version resources
@@ -214,6 +244,7 @@ public:
 struct Platform {
   Registry& registry;
   FileSystem& files;
+  ProfileFiles& profiles;
   Shell& shell;
   SystemInfo& system;
   VersionResources& versions;

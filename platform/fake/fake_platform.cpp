@@ -14,6 +14,8 @@
 
 #include <minizip/ioapi.h>
 
+#include "platform/text_limits.h"
+
 namespace lanternix::fake {
 
 namespace fs = std::filesystem;
@@ -536,6 +538,148 @@ std::optional<FakeFileTimes> FakeFileSystem::Times(std::wstring_view path) const
   return FakeFileTimes{created == creationTimes_.end() ? written : created->second, written};
 }
 
+// ---------------------------------------------------------------- INI files
+
+namespace {
+
+struct IniLines {
+  bool unicode = false;
+  std::vector<std::wstring> lines;  // without their line ends
+};
+
+std::wstring TrimBlanks(std::wstring_view text) {
+  const auto first = text.find_first_not_of(L" \t");
+  if (first == std::wstring_view::npos) return {};
+  return std::wstring(text.substr(first, text.find_last_not_of(L" \t") - first + 1));
+}
+
+IniLines DecodeIni(const std::vector<std::uint8_t>& bytes, SystemInfo& system) {
+  IniLines ini;
+  std::wstring text;
+  if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
+    ini.unicode = true;
+    text = FromUtf16Bytes(std::vector<std::uint8_t>(bytes.begin() + 2, bytes.end()));
+  } else {
+    text = system.AnsiToWide(std::string(bytes.begin(), bytes.end()));
+  }
+  std::size_t start = 0;
+  while (start < text.size()) {
+    auto end = text.find(L'\n', start);
+    if (end == std::wstring::npos) end = text.size();
+    std::wstring line = text.substr(start, end - start);
+    if (!line.empty() && line.back() == L'\r') line.pop_back();
+    ini.lines.push_back(std::move(line));
+    start = end + 1;
+  }
+  return ini;
+}
+
+std::vector<std::uint8_t> EncodeIni(const IniLines& ini, SystemInfo& system) {
+  std::wstring text;
+  for (const auto& line : ini.lines) text += line + L"\r\n";
+  if (!ini.unicode) {
+    const std::string ansi = system.WideToAnsi(text);
+    return std::vector<std::uint8_t>(ansi.begin(), ansi.end());
+  }
+  std::vector<std::uint8_t> bytes{0xFF, 0xFE};
+  auto units = Utf16Bytes(text);
+  bytes.insert(bytes.end(), units.begin(), units.end() - 2);  // without the terminating zero
+  return bytes;
+}
+
+// The section name of a "[name]" line.
+std::optional<std::wstring> SectionName(std::wstring_view line) {
+  const std::wstring trimmed = TrimBlanks(line);
+  if (!trimmed.starts_with(L'[')) return std::nullopt;
+  const auto close = trimmed.find(L']');
+  const std::size_t length = close == std::wstring::npos ? std::wstring::npos : close - 1;
+  return TrimBlanks(std::wstring_view(trimmed).substr(1, length));
+}
+
+// The key name of a "key=value" line (a line without "=" is a key without value).
+std::wstring KeyName(std::wstring_view line) { return TrimBlanks(line.substr(0, line.find(L'='))); }
+
+struct IniPlace {
+  std::size_t section = std::wstring::npos;  // index of the section's header line
+  std::size_t end = 0;                       // one past the section's last line
+  std::size_t key = std::wstring::npos;
+};
+
+IniPlace Locate(const IniLines& ini, std::wstring_view section, std::wstring_view key) {
+  IniPlace place;
+  for (std::size_t i = 0; i < ini.lines.size(); ++i) {
+    const auto name = SectionName(ini.lines[i]);
+    if (place.section == std::wstring::npos) {
+      if (name && Lower(*name) == Lower(TrimBlanks(section))) place.section = i;
+      continue;
+    }
+    if (name) {
+      place.end = i;
+      return place;
+    }
+    if (place.key == std::wstring::npos && !TrimBlanks(ini.lines[i]).empty() &&
+        Lower(KeyName(ini.lines[i])) == Lower(TrimBlanks(key)))
+      place.key = i;
+  }
+  place.end = ini.lines.size();
+  return place;
+}
+
+// A bare file name means a file in the Windows folder to the private-profile functions.
+std::wstring ProfilePath(std::wstring_view path, SystemInfo& system) {
+  if (path.find_first_of(L"\\/") != std::wstring_view::npos) return std::wstring(path);
+  return system.WindowsFolder() + L"\\" + std::wstring(path);
+}
+
+}  // namespace
+
+bool FakeProfileFiles::WriteString(std::wstring_view path, std::wstring_view section, std::wstring_view key,
+                                   std::optional<std::wstring_view> value) {
+  const std::wstring file = ProfilePath(path, system_);
+  const auto bytes = files_.ReadAll(file);
+  if (!bytes && files_.Exists(file)) return false;  // held open by another program
+  IniLines ini = bytes ? DecodeIni(*bytes, system_) : IniLines{};
+  const IniPlace place = Locate(ini, section, key);
+  const std::wstring keyName = TrimBlanks(key);
+  if (!value) {
+    if (place.key == std::wstring::npos) return true;  // nothing to remove
+    ini.lines.erase(ini.lines.begin() + static_cast<std::ptrdiff_t>(place.key));
+  } else if (place.key != std::wstring::npos) {
+    ini.lines[place.key] = KeyName(ini.lines[place.key]) + L"=" + std::wstring(*value);
+  } else if (place.section != std::wstring::npos) {
+    std::size_t after = place.section + 1;
+    for (std::size_t i = after; i < place.end; ++i)
+      if (!TrimBlanks(ini.lines[i]).empty()) after = i + 1;
+    ini.lines.insert(ini.lines.begin() + static_cast<std::ptrdiff_t>(after),
+                     keyName + L"=" + std::wstring(*value));
+  } else {
+    ini.lines.push_back(L"[" + TrimBlanks(section) + L"]");
+    ini.lines.push_back(keyName + L"=" + std::wstring(*value));
+  }
+  auto out = files_.OpenForWriting(file);
+  if (!out) return false;
+  const auto encoded = EncodeIni(ini, system_);
+  return out->Write(encoded.data(), encoded.size()) == encoded.size() && out->Close();
+}
+
+std::wstring FakeProfileFiles::ReadString(std::wstring_view path, std::wstring_view section,
+                                          std::wstring_view key, std::size_t maxChars) {
+  const auto bytes = files_.ReadAll(ProfilePath(path, system_));
+  if (!bytes || maxChars == 0) return {};
+  const IniLines ini = DecodeIni(*bytes, system_);
+  const IniPlace place = Locate(ini, section, key);
+  if (place.key == std::wstring::npos) return {};
+  const std::wstring& line = ini.lines[place.key];
+  const auto equals = line.find(L'=');
+  std::wstring value =
+      equals == std::wstring::npos ? std::wstring() : TrimBlanks(std::wstring_view(line).substr(equals + 1));
+  // Like Windows, one pair of enclosing quotes is not part of the value.
+  if (value.size() >= 2 && (value.front() == L'"' || value.front() == L'\'') && value.back() == value.front())
+    value = value.substr(1, value.size() - 2);
+  CutToBuffer(value, maxChars);
+  return value;
+}
+
 // ---------------------------------------------------------------- shell
 
 FakeShell::FakeShell(FakeFileSystem& files) : files_(files) {}
@@ -587,6 +731,32 @@ std::string FakeSystemInfo::WideToAnsi(std::wstring_view text) {
   return ansi;
 }
 
+std::wstring FakeSystemInfo::ShortDate(const LocalDateTime& date) {
+  std::wstring out;
+  const std::wstring_view format = shortDateFormat;
+  for (std::size_t i = 0; i < format.size();) {
+    const wchar_t letter = format[i];
+    std::size_t run = 1;
+    while (i + run < format.size() && format[i + run] == letter) ++run;
+    i += run;
+    auto number = [&out](int value, std::size_t digits) {
+      std::wstring text = std::to_wstring(value);
+      if (text.size() < digits) text.insert(0, digits - text.size(), L'0');
+      out += text;
+    };
+    if (letter == L'd' && run <= 2) {
+      number(date.day, run);
+    } else if (letter == L'M' && run <= 2) {
+      number(date.month, run);
+    } else if (letter == L'y' && (run == 2 || run == 4)) {
+      number(run == 2 ? date.year % 100 : date.year, run);
+    } else {
+      out.append(run, letter);
+    }
+  }
+  return out;
+}
+
 void FakeSystemInfo::SetVersion(std::uint32_t major, std::uint32_t minor, std::uint32_t build,
                                 std::wstring servicePack) {
   rtlVersion = OsVersionRecord{kPlatformWin32Nt, major, minor, build, servicePack};
@@ -610,6 +780,7 @@ std::wstring FakeProgramResources::String(unsigned id, std::size_t maxChars) {
 }
 
 std::span<const std::uint8_t> FakeProgramResources::Bytes(std::wstring_view type, unsigned id) {
+  if (const auto view = views.find({std::wstring(type), id}); view != views.end()) return view->second;
   const auto found = bytes.find({std::wstring(type), id});
   if (found == bytes.end()) return {};
   return found->second;

@@ -134,6 +134,23 @@ private:
   std::map<std::filesystem::path, std::int64_t> creationTimes_;
 };
 
+// INI files kept as real files of the fake file system, edited line by line as the
+// private-profile functions do: names compare case-insensitively, untouched lines stay as they
+// were, a new key goes after the last key of its section, a new section at the end. ANSI is the
+// fake's Latin-1 code page.
+class FakeProfileFiles final : public ProfileFiles {
+public:
+  FakeProfileFiles(FakeFileSystem& files, SystemInfo& system) : files_(files), system_(system) {}
+  bool WriteString(std::wstring_view path, std::wstring_view section, std::wstring_view key,
+                   std::optional<std::wstring_view> value) override;
+  std::wstring ReadString(std::wstring_view path, std::wstring_view section, std::wstring_view key,
+                          std::size_t maxChars) override;
+
+private:
+  FakeFileSystem& files_;
+  SystemInfo& system_;
+};
+
 class FakeShell final : public Shell {
 public:
   explicit FakeShell(FakeFileSystem& files);
@@ -168,6 +185,9 @@ public:
   // The fake's ANSI code page is Latin-1: one byte per character, '?' for what does not fit.
   std::wstring AnsiToWide(std::string_view text) override;
   std::string WideToAnsi(std::wstring_view text) override;
+  LocalDateTime LocalNow() override { return now; }
+  // Understands the pattern letters d, dd, M, MM, yy and yyyy; everything else is copied.
+  std::wstring ShortDate(const LocalDateTime& date) override;
 
   // ---- for tests
   // Sets both version answers as Windows 10 would give them to a program with a manifest.
@@ -181,6 +201,8 @@ public:
   int dpi = 96;
   int fullScreenHeight = 1017;
   std::set<std::wstring> windowClasses;
+  LocalDateTime now{2024, 3, 7, 14, 5, 9};
+  std::wstring shortDateFormat = L"dd.MM.yyyy";
 };
 
 class FakeVersionResources final : public VersionResources {
@@ -200,6 +222,8 @@ public:
   std::span<const std::uint8_t> Bytes(std::wstring_view type, unsigned id) override;
   std::map<unsigned, std::wstring> strings;
   std::map<std::pair<std::wstring, unsigned>, std::vector<std::uint8_t>> bytes;
+  // Resources that live in memory the test owns (a mapped file), served without a copy.
+  std::map<std::pair<std::wstring, unsigned>, std::span<const std::uint8_t>> views;
 };
 
 struct ShownMessage {
@@ -224,12 +248,13 @@ public:
   FakeFileSystem files;
   FakeShell shell{files};
   FakeSystemInfo system;
+  FakeProfileFiles profiles{files, system};
   FakeVersionResources versions{files};
   FakeProgramResources resources;
   FakeMessageBoxes messages;
 
 private:
-  Platform platform_{registry, files, shell, system, versions, resources, messages};
+  Platform platform_{registry, files, profiles, shell, system, versions, resources, messages};
 };
 
 // Text helpers for tests and the fake itself.

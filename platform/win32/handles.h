@@ -52,9 +52,16 @@ struct LibraryTraits {
   static void Close(HMODULE module) { FreeLibrary(module); }
 };
 
+// A device context from CreateDCW, which DeleteDC frees (not one from GetDC).
+struct CreatedDcTraits {
+  static HDC Invalid() { return nullptr; }
+  static void Close(HDC dc) { DeleteDC(dc); }
+};
+
 using UniqueKey = UniqueHandle<HKEY, KeyTraits>;
 using UniqueFile = UniqueHandle<HANDLE, FileTraits>;
 using UniqueLibrary = UniqueHandle<HMODULE, LibraryTraits>;
+using UniqueCreatedDc = UniqueHandle<HDC, CreatedDcTraits>;
 
 // A COM interface pointer that releases what it holds.
 template <typename Interface>

@@ -13,6 +13,8 @@ OsVersionRecord ToRecord(const OSVERSIONINFOW& info) {
                          info.dwBuildNumber, info.szCSDVersion};
 }
 
+constexpr int kDateChars = 256;
+
 using RtlGetVersionFunction = LONG(WINAPI*)(OSVERSIONINFOW*);
 
 }  // namespace
@@ -65,11 +67,9 @@ std::wstring Win32SystemInfo::SystemFolder() {
 }
 
 int Win32SystemInfo::HorizontalDpi() {
-  const HDC screen = GetDC(nullptr);
+  const UniqueCreatedDc screen(CreateDCW(L"DISPLAY", nullptr, nullptr, nullptr));
   if (!screen) return 96;
-  const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-  ReleaseDC(nullptr, screen);
-  return dpi;
+  return GetDeviceCaps(screen.Get(), LOGPIXELSX);
 }
 
 int Win32SystemInfo::FullScreenClientHeight() { return GetSystemMetrics(SM_CYFULLSCREEN); }
@@ -95,6 +95,26 @@ std::string Win32SystemInfo::WideToAnsi(std::wstring_view text) {
   WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), ansi.data(), length, nullptr,
                       nullptr);
   return ansi;
+}
+
+LocalDateTime Win32SystemInfo::LocalNow() {
+  SYSTEMTIME now{};
+  GetLocalTime(&now);
+  return LocalDateTime{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
+}
+
+std::wstring Win32SystemInfo::ShortDate(const LocalDateTime& date) {
+  SYSTEMTIME time{};
+  time.wYear = static_cast<WORD>(date.year);
+  time.wMonth = static_cast<WORD>(date.month);
+  time.wDay = static_cast<WORD>(date.day);
+  time.wHour = static_cast<WORD>(date.hour);
+  time.wMinute = static_cast<WORD>(date.minute);
+  time.wSecond = static_cast<WORD>(date.second);
+  wchar_t buffer[kDateChars] = {};
+  const int length = GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &time, nullptr, buffer, kDateChars);
+  // The length counts the terminating zero; 0 is a failure, which leaves the date empty.
+  return length > 0 ? std::wstring(buffer, static_cast<std::size_t>(length - 1)) : std::wstring();
 }
 
 }  // namespace lanternix::win32

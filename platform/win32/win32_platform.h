@@ -31,6 +31,14 @@ public:
   ArchiveOpenName ArchiveName(std::wstring_view path) override;
 };
 
+class Win32ProfileFiles final : public ProfileFiles {
+public:
+  bool WriteString(std::wstring_view path, std::wstring_view section, std::wstring_view key,
+                   std::optional<std::wstring_view> value) override;
+  std::wstring ReadString(std::wstring_view path, std::wstring_view section, std::wstring_view key,
+                          std::size_t maxChars) override;
+};
+
 class Win32Shell final : public Shell {
 public:
   std::optional<std::wstring> SpecialFolder(int csidl) override;
@@ -52,6 +60,8 @@ public:
   bool TopLevelWindowExists(std::wstring_view className) override;
   std::wstring AnsiToWide(std::string_view text) override;
   std::string WideToAnsi(std::wstring_view text) override;
+  LocalDateTime LocalNow() override;
+  std::wstring ShortDate(const LocalDateTime& date) override;
 };
 
 class Win32VersionResources final : public VersionResources {
@@ -78,12 +88,13 @@ public:
 private:
   Win32Registry registry_;
   Win32FileSystem files_;
+  Win32ProfileFiles profiles_;
   Win32Shell shell_;
   Win32SystemInfo system_;
   Win32VersionResources versions_;
   Win32ProgramResources resources_;
   Win32MessageBoxes messages_;
-  Platform platform_{registry_, files_, shell_, system_, versions_, resources_, messages_};
+  Platform platform_{registry_, files_, profiles_, shell_, system_, versions_, resources_, messages_};
 };
 
 }  // namespace lanternix::win32

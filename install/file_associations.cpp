@@ -1,0 +1,140 @@
+#include "install/file_associations.h"
+
+#include <array>
+
+namespace lanternix {
+
+namespace {
+
+constexpr std::wstring_view kProgIdPrefix = L"Lanternix";
+constexpr std::wstring_view kFileExtsKey =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.";
+constexpr std::wstring_view kClassesKey = L"SOFTWARE\\Classes\\";
+constexpr std::wstring_view kCapabilityAssociationsKey =
+    L"SOFTWARE\\Lanternix\\Capabilities\\FileAssociations";
+constexpr std::wstring_view kOpenCommandSubKey = L"\\shell\\open\\command";
+constexpr std::wstring_view kDefaultIconSubKey = L"\\DefaultIcon";
+
+// The three extensions whose machine default is set even when their row is not selected.
+constexpr std::array<std::wstring_view, 3> kForcedDefaultExtensions = {L"JPG", L"PNG", L"TIF"};
+
+constexpr std::array<std::wstring_view, 5> kStoreAppProgIds = {
+    L"AppXvhc4p7vz4b485xfp46hhk3fq3grkdgjg", L"AppXk0g4vb8gvt7b93tg50ybcy892pge6jmt",
+    L"AppX43hnxtbyyps62jhe9sqpdzxn1790zetc", L"AppX9rkaq77s0jzh1tyccadx9ghba15r6t3h",
+    L"AppX6eg8h5sxqq90pv53845wmnbewywdqq5h"};
+
+wchar_t AsciiUpper(wchar_t ch) {
+  return ch >= L'a' && ch <= L'z' ? static_cast<wchar_t>(ch - L'a' + L'A') : ch;
+}
+
+bool EqualsAsciiIgnoringCase(std::wstring_view a, std::wstring_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
+  return true;
+}
+
+bool IsForcedDefaultExtension(std::wstring_view extension) {
+  for (const std::wstring_view forced : kForcedDefaultExtensions)
+    if (EqualsAsciiIgnoringCase(extension, forced)) return true;
+  return false;
+}
+
+std::wstring Concat(std::initializer_list<std::wstring_view> parts) {
+  std::wstring text;
+  for (const std::wstring_view part : parts) text += part;
+  return text;
+}
+
+void WritePerUserFileExts(Platform& platform, std::wstring_view extension, std::wstring_view progId) {
+  const std::wstring key = Concat({kFileExtsKey, extension});
+  platform.registry.SetDefaultValue(RegRoot::CurrentUser, key, L"");
+  if (auto opened = platform.registry.OpenKey(RegRoot::CurrentUser, key, kKeyAllAccess))
+    opened->SetString(L"ProgID", progId);
+}
+
+void WriteUserChoice(Platform& platform, std::wstring_view extension, std::wstring_view progId) {
+  const std::wstring key = Concat({kFileExtsKey, extension, L"\\UserChoice"});
+  // An existing UserChoice key carries the hash of the previous choice and, from Windows 8 on,
+  // an access rule that refuses new values; only a fresh key can take the new "Progid".
+  platform.registry.DeleteKey(RegRoot::CurrentUser, key);
+  if (auto created = platform.registry.CreateKey(RegRoot::CurrentUser, key))
+    created->SetString(L"Progid", progId);
+}
+
+}  // namespace
+
+std::wstring ProgIdOf(std::wstring_view progIdStem) {
+  return Concat({kProgIdPrefix, L".", progIdStem});
+}
+
+std::wstring ProgIdDescriptionOf(std::wstring_view progIdStem) {
+  std::wstring upper(progIdStem);
+  for (wchar_t& ch : upper) ch = AsciiUpper(ch);
+  return Concat({kProgIdPrefix, L" ", upper, L" File"});
+}
+
+std::wstring IconSpecOf(IconKind iconKind, std::wstring_view exePath) {
+  switch (iconKind) {
+    case IconKind::OwnIcon: return L"%1";
+    case IconKind::ViewerIcon0: return Concat({exePath, L",0"});
+    case IconKind::VideoIcon9: return Concat({exePath, L",9"});
+    case IconKind::AudioIcon8: return Concat({exePath, L",8"});
+  }
+  return Concat({exePath, L",0"});
+}
+
+void RunAssociationPass(Platform& platform, std::wstring_view openCommand, std::wstring_view exePath,
+                        int isWindowsXp, bool isVistaOrLater, int associateForAllUsers,
+                        std::span<const std::int32_t, kAssociationSlots> associationSelection,
+                        int associationsConfirmed) {
+  for (std::size_t r = 0; r < FormatCatalogue.size(); ++r) {
+    // A declined question keeps every current association; the slots then count as unselected.
+    const int selected = associationsConfirmed && associationSelection[r] != 0 ? 1 : 0;
+    if (!isVistaOrLater && associationSelection[r] == 0) continue;
+    const FormatRow& row = FormatCatalogue[r];
+    const std::wstring iconSpec = IconSpecOf(row.iconKind, exePath);
+    for (const FormatExtension& pair : row.Extensions())
+      WriteExtensionAssociation(platform, pair.extension, pair.progIdStem, openCommand, iconSpec, isWindowsXp,
+                                isVistaOrLater, associateForAllUsers, selected, associationsConfirmed);
+  }
+}
+
+void WriteExtensionAssociation(Platform& platform, std::wstring_view extension, std::wstring_view progIdStem,
+                               std::wstring_view openCommand, std::wstring_view iconSpec, int isWindowsXp,
+                               bool isVistaOrLater, int associateForAllUsers, int selected,
+                               int associationsConfirmed) {
+  const std::wstring progId = ProgIdOf(progIdStem);
+  const std::wstring machineDefaultKey = Concat({kClassesKey, L".", extension});
+  if (isWindowsXp == 1) {
+    WritePerUserFileExts(platform, extension, progId);
+    if (associateForAllUsers == 1)
+      platform.registry.SetDefaultValue(RegRoot::LocalMachine, machineDefaultKey, progId);
+  } else if (selected != 0 || (associationsConfirmed != 0 && IsForcedDefaultExtension(extension))) {
+    platform.registry.SetDefaultValue(RegRoot::LocalMachine, machineDefaultKey, progId);
+  }
+
+  const std::wstring classKey = Concat({kClassesKey, progId});
+  platform.registry.SetDefaultValue(RegRoot::LocalMachine, classKey, ProgIdDescriptionOf(progIdStem));
+  platform.registry.SetDefaultValue(RegRoot::LocalMachine, Concat({classKey, kOpenCommandSubKey}),
+                                    openCommand);
+  platform.registry.SetDefaultValue(RegRoot::LocalMachine, Concat({classKey, kDefaultIconSubKey}), iconSpec);
+
+  if (isVistaOrLater) {
+    AddCapabilityAssociation(platform, extension, progIdStem);
+    if (selected != 0) WriteUserChoice(platform, extension, progId);
+  }
+}
+
+void AddCapabilityAssociation(Platform& platform, std::wstring_view extension, std::wstring_view progIdStem) {
+  if (auto key = platform.registry.OpenKey(RegRoot::LocalMachine, kCapabilityAssociationsKey, kKeySetValue))
+    key->SetString(Concat({L".", extension}), ProgIdOf(progIdStem));
+}
+
+void HideStoreAppsOpenWith(Platform& platform) {
+  for (const std::wstring_view progId : kStoreAppProgIds)
+    if (auto key = platform.registry.CreateKey(RegRoot::CurrentUser, Concat({kClassesKey, progId})))
+      key->SetString(L"NoOpenWith", L"");
+}
+
+}  // namespace lanternix

@@ -1,0 +1,132 @@
+#include "install/registration.h"
+
+#include <array>
+#include <string>
+
+#include "app/os_version_class.h"
+#include "app/product.h"
+#include "app/system_probes.h"
+#include "install/file_associations.h"
+#include "install/shortcuts.h"
+
+namespace lanternix {
+
+namespace {
+
+constexpr std::uint32_t kEstimatedSizeKb = 6144;
+
+constexpr std::wstring_view kBrowseVerb = L"Browse with &Lanternix";
+constexpr std::wstring_view kClassKey = L"SOFTWARE\\Classes\\Lanternix";
+constexpr std::wstring_view kApplicationKey = L"Applications\\l_tern32.exe";
+constexpr std::wstring_view kUninstallKey =
+    L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lanternix";
+constexpr std::wstring_view kAppKey = L"SOFTWARE\\Lanternix";
+constexpr std::wstring_view kCapabilitiesKey = L"SOFTWARE\\Lanternix\\Capabilities";
+constexpr std::wstring_view kRegisteredApplicationsKey = L"SOFTWARE\\RegisteredApplications";
+constexpr std::wstring_view kOpenCommandSubKey = L"\\shell\\open\\command";
+constexpr std::wstring_view kApplicationDescription =
+    L"Picture viewer, editor and converter - one of the most popular viewers worldwide";
+
+struct WindowsGeneration {
+  int isWindowsXp = 0;
+  bool isVistaOrLater = false;
+};
+
+// GetVersionExW is enough here: a shimmed answer never drops below 6.2, so the two tests agree
+// with the real version.
+WindowsGeneration TestWindowsVersion(SystemInfo& system) {
+  const OsVersionRecord version = system.VersionEx();
+  WindowsGeneration generation;
+  if (version.platformId != kPlatformWin32Nt) return generation;
+  generation.isWindowsXp = version.major == 5 && version.minor >= 1 ? 1 : 0;
+  generation.isVistaOrLater = version.major >= 6;
+  return generation;
+}
+
+std::wstring Quoted(std::wstring_view text) {
+  return L"\"" + std::wstring(text) + L"\"";
+}
+
+void WriteFolderAndDriveVerb(Registry& registry, std::wstring_view exePath) {
+  const std::wstring thumbnailCommand = Quoted(exePath) + L" \"%1\" /thumbs";
+  for (const std::wstring_view parent :
+       {L"SOFTWARE\\Classes\\Directory\\shell\\", L"SOFTWARE\\Classes\\Drive\\shell\\"}) {
+    const std::wstring verbKey = std::wstring(parent) + std::wstring(kBrowseVerb);
+    registry.SetDefaultValue(RegRoot::LocalMachine, verbKey, kBrowseVerb);
+    registry.SetDefaultValue(RegRoot::LocalMachine, verbKey + L"\\command", thumbnailCommand);
+  }
+}
+
+void WriteApplicationKeys(Registry& registry, std::wstring_view openCommand) {
+  registry.SetDefaultValue(RegRoot::LocalMachine, kClassKey, L"Lanternix");
+  registry.SetDefaultValue(RegRoot::LocalMachine, std::wstring(kClassKey) + std::wstring(kOpenCommandSubKey),
+                           openCommand);
+  // An icon left by an older setup would override the viewer's own; a missing key is no error.
+  registry.DeleteKey(RegRoot::LocalMachine, std::wstring(kClassKey) + L"\\DefaultIcon");
+  registry.SetDefaultValue(RegRoot::ClassesRoot,
+                           std::wstring(kApplicationKey) + std::wstring(kOpenCommandSubKey), openCommand);
+  if (auto key = registry.OpenKey(RegRoot::ClassesRoot, kApplicationKey, kKeyAllAccess))
+    key->SetString(L"FriendlyAppName", L"Lanternix 32-bit");
+}
+
+void WriteUninstallEntry(Registry& registry, std::wstring_view installFolder, std::wstring_view exePath) {
+  registry.SetDefaultValue(RegRoot::LocalMachine, kUninstallKey, L"");
+  auto key = registry.OpenKey(RegRoot::LocalMachine, kUninstallKey, kKeyAllAccess);
+  if (!key) return;
+  const std::wstring version = std::to_wstring(kProductMajor) + L"." + std::to_wstring(kProductMinor);
+  key->SetString(L"DisplayName", L"Lanternix " + version + L" (32-bit)");
+  key->SetString(L"UninstallString", Quoted(std::wstring(installFolder) + std::wstring(kUninstallerExe)));
+  key->SetString(L"Publisher", kPublisher);
+  key->SetString(L"InstallLocation", installFolder);
+  key->SetString(L"DisplayVersion", version);
+  key->SetString(L"DisplayIcon", std::wstring(exePath) + L",0");
+  key->SetDword(L"VersionMajor", kProductMajor);
+  key->SetDword(L"VersionMinor", kProductMinor);
+  key->SetDword(L"EstimatedSize", kEstimatedSizeKb);
+}
+
+void WriteCapabilities(Registry& registry, std::wstring_view exePath) {
+  registry.CreateKey(RegRoot::LocalMachine, kAppKey);
+  registry.SetDefaultValue(RegRoot::LocalMachine, std::wstring(kAppKey) + std::wstring(kOpenCommandSubKey),
+                           Quoted(exePath));
+  if (auto key = registry.CreateKey(RegRoot::LocalMachine, kCapabilitiesKey))
+    key->SetString(L"ApplicationDescription", kApplicationDescription);
+  registry.CreateKey(RegRoot::LocalMachine, std::wstring(kCapabilitiesKey) + L"\\FileAssociations");
+  if (auto key = registry.OpenKey(RegRoot::LocalMachine, kRegisteredApplicationsKey, kKeySetValue))
+    key->SetString(L"Lanternix", kCapabilitiesKey);
+}
+
+}  // namespace
+
+int RegisterApplication(Platform& platform, int associationsConfirmed, int changeAssociations,
+                        std::wstring_view destinationFolder, int startMenuGroup, int desktopShortcut,
+                        int thumbnailsShortcut, int allUsers,
+                        std::span<const std::int32_t, kAssociationSlots> associationSelection,
+                        int associateForAllUsers) {
+  const WindowsGeneration generation = TestWindowsVersion(platform.system);
+  CreateShortcuts(platform, destinationFolder, startMenuGroup, desktopShortcut, thumbnailsShortcut, allUsers);
+
+  // Composed without a width limit: a folder longer than the driver allows must not overflow or
+  // leave a cut executable path in the registry.
+  const std::wstring installFolder = InstallFolderOf(destinationFolder);
+  const std::wstring exePath = installFolder + std::wstring(kViewerExe);
+  if (thumbnailsShortcut && generation.isVistaOrLater) WriteFolderAndDriveVerb(platform.registry, exePath);
+
+  const std::wstring openCommand = Quoted(exePath) + L" \"%1\"";
+  WriteApplicationKeys(platform.registry, openCommand);
+  WriteUninstallEntry(platform.registry, installFolder, exePath);
+  if (generation.isVistaOrLater) WriteCapabilities(platform.registry, exePath);
+
+  if (associationsConfirmed || generation.isVistaOrLater) {
+    RunAssociationPass(platform, openCommand, exePath, generation.isWindowsXp, generation.isVistaOrLater,
+                       associateForAllUsers, associationSelection, associationsConfirmed);
+    if (changeAssociations) {
+      if (QueryOsVersionClass(platform.system) == kOsWindows10) HideStoreAppsOpenWith(platform);
+      platform.shell.NotifyIconsChanged();
+      platform.shell.NotifyAssociationsChanged();
+    }
+  }
+  return 1;
+}
+
+}  // namespace lanternix

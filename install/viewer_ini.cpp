@@ -1,0 +1,179 @@
+#include "install/viewer_ini.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/system_probes.h"
+#include "install/folder_creation.h"
+#include "platform/text_limits.h"
+
+namespace lanternix {
+
+namespace {
+
+constexpr std::wstring_view kOthersSection = L"Others";
+constexpr std::wstring_view kIniFolderKey = L"INI_Folder";
+constexpr std::wstring_view kLanguageSection = L"Language";
+constexpr std::wstring_view kToolbarSection = L"Toolbar";
+constexpr std::wstring_view kSkinKey = L"Skin";
+constexpr std::wstring_view kSizeKey = L"Size";
+constexpr std::wstring_view kTemporaryIniName = L"l_tern32.ini_temp";
+constexpr std::wstring_view kUnicodeHeader = L"; UNICODE FILE - edit with care ;-)\r\n\r\n";
+constexpr std::array<std::wstring_view, 2> kPortableFolderMarks = {L"Lanternix32_App", L"Lanternix64_App"};
+
+struct ToolbarSkin {
+  std::wstring_view file;
+  std::wstring_view size;
+};
+
+constexpr ToolbarSkin kSkin48{L"gnome-colors-human_48.png", L"48"};
+constexpr ToolbarSkin kSkin32{L"gnome-colors-wise_32.png", L"32"};
+constexpr ToolbarSkin kSkin24{L"Halbrenk_24.png", L"24"};
+constexpr ToolbarSkin kSkin16{L"Vespin_16.png", L"16"};
+
+// The bounds are deliberately uneven: 1600 and up, but above 1200; below 768.
+ToolbarSkin ChooseToolbarSkin(int fullScreenHeight, int scale) {
+  if (fullScreenHeight >= 1600 || scale >= 170) return kSkin48;
+  if (fullScreenHeight > 1200 || scale >= 150) return kSkin32;
+  if (fullScreenHeight < 768) return kSkin16;
+  return kSkin24;
+}
+
+// Percent of the standard 96 DPI, in whole numbers: 143 DPI is 148, not 150.
+int DisplayScale(SystemInfo& system) {
+  return system.HorizontalDpi() * 100 / 96;
+}
+
+bool Contains(std::wstring_view text, std::wstring_view part) {
+  return text.find(part) != std::wstring_view::npos;
+}
+
+// The redirect's folder, expanded, normalised and created; empty when it expands to nothing.
+std::wstring PrepareIniFolder(Platform& platform, const std::wstring& iniFolder) {
+  std::wstring folder = Contains(iniFolder, L"%") ? ExpandIniFolder(platform.system, iniFolder) : iniFolder;
+  std::wstring trimmed = folder;
+  TrimSpaces(trimmed);
+  if (trimmed.size() < kShortTextChars) {
+    CreateDirectoryTree(platform.files, folder);
+    return folder;
+  }
+  // The folder routines rebuild at most 260 characters and would hand back the cut-off
+  // beginning, which is another folder. A folder this long can't be created anyway, so its
+  // INI writes simply fail.
+  if (folder.back() != L'\\') folder.push_back(L'\\');
+  return folder;
+}
+
+void AppendUtf16Le(std::string& out, std::wstring_view text) {
+  auto put = [&out](std::uint32_t unit) {
+    out.push_back(static_cast<char>(unit & 0xFF));
+    out.push_back(static_cast<char>(unit >> 8));
+  };
+  for (const wchar_t ch : text) {
+    const auto c = static_cast<std::uint32_t>(ch);
+    // Only where wchar_t is 32 bits wide (the host) can a character lie beyond 0xFFFF.
+    if (c > 0xFFFF) {
+      put(0xD800 + ((c - 0x10000) >> 10));
+      put(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+      put(c);
+    }
+  }
+}
+
+bool StartsWithUtf16Mark(const std::vector<std::uint8_t>& bytes) {
+  return bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE;
+}
+
+}  // namespace
+
+std::wstring WriteViewerIni(Platform& platform, std::wstring_view destinationFolder, std::wstring& iniFolder,
+                            bool silent) {
+  ProfileFiles& profiles = platform.profiles;
+  const std::wstring programFolderIni = InstallFolderOf(destinationFolder) + std::wstring(kViewerIniName);
+  std::wstring iniPath = programFolderIni;
+
+  // Case-sensitive on purpose: the destination as the caller typed it is compared with the
+  // registry's text.
+  if (silent && iniFolder.empty() && Contains(destinationFolder, GetDefaultInstallFolder(platform.registry)))
+    iniFolder = kPerUserIniFolder;
+
+  bool portableLayout = false;
+  if (!iniFolder.empty()) {
+    const std::wstring folder = PrepareIniFolder(platform, iniFolder);
+    profiles.WriteString(programFolderIni, kOthersSection, kIniFolderKey, iniFolder);
+    // A folder that expands to nothing would leave the bare file name, which the profile
+    // functions look for in the Windows folder while the conversion opens it in the current
+    // folder; the settings stay in the program folder's file instead.
+    if (!folder.empty()) {
+      iniPath = folder + std::wstring(kViewerIniName);
+      for (const auto mark : kPortableFolderMarks) portableLayout = portableLayout || Contains(iniPath, mark);
+    }
+  } else {
+    profiles.WriteString(programFolderIni, kOthersSection, kIniFolderKey, std::nullopt);
+  }
+
+  profiles.WriteString(iniPath, kLanguageSection, L"DLL", L"ENGLISH");
+  profiles.WriteString(iniPath, kLanguageSection, L"Lang", L"English");
+
+  // A skin the user chose survives a reinstallation, and so does its size.
+  if (profiles.ReadString(iniPath, kToolbarSection, kSkinKey, kShortTextChars).empty()) {
+    const ToolbarSkin skin =
+        ChooseToolbarSkin(platform.system.FullScreenClientHeight(), DisplayScale(platform.system));
+    profiles.WriteString(iniPath, kToolbarSection, kSkinKey, skin.file);
+    profiles.WriteString(iniPath, kToolbarSection, kSizeKey, skin.size);
+    if (portableLayout) {
+      profiles.WriteString(programFolderIni, kToolbarSection, kSkinKey, kSkin24.file);
+      profiles.WriteString(programFolderIni, kToolbarSection, kSizeKey, kSkin24.size);
+    }
+  }
+  return iniPath;
+}
+
+std::wstring ExpandIniFolder(SystemInfo& system, std::wstring_view text) {
+  std::wstring expanded;
+  std::size_t at = 0;
+  while (at < text.size()) {
+    if (text[at] != L'%') {
+      expanded.push_back(text[at++]);
+      continue;
+    }
+    const auto close = text.find(L'%', at + 1);
+    const auto name =
+        text.substr(at + 1, close == std::wstring_view::npos ? std::wstring_view::npos : close - at - 1);
+    if (const auto value = system.Environment(name)) expanded += *value;
+    at = close == std::wstring_view::npos ? text.size() : close + 1;
+  }
+  return expanded;
+}
+
+int ConvertIniToUnicode(Platform& platform, std::wstring_view path) {
+  const auto source = platform.files.ReadAll(path);
+  if (!source || StartsWithUtf16Mark(*source)) return 1;
+
+  const std::wstring temporary = FolderOfPath(path) + std::wstring(kTemporaryIniName);
+  auto out = platform.files.OpenForWriting(temporary);
+  if (!out) return 1;
+  std::string converted = "\xFF\xFE";
+  AppendUtf16Le(converted, kUnicodeHeader);
+  // The text is converted whole, so no line is cut and no multi-byte character split, however
+  // long the lines are; line ends stay as they were.
+  AppendUtf16Le(converted, platform.system.AnsiToWide(std::string_view(
+                               reinterpret_cast<const char*>(source->data()), source->size())));
+  const bool complete = out->Write(converted.data(), converted.size()) == converted.size();
+  // Closed before anything else: an open file can be neither moved nor deleted on Windows.
+  const bool written = out->Close() && complete;
+
+  // An empty file has nothing to convert and stays; so does a file whose converted text did not
+  // reach the disk completely, which would otherwise replace it truncated.
+  if (source->empty() || !written) {
+    platform.files.Remove(temporary);
+    return source->empty() ? 1 : 0;
+  }
+  return platform.files.MoveReplacing(temporary, path) ? 1 : 0;
+}
+
+}  // namespace lanternix

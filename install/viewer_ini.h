@@ -1,0 +1,34 @@
+// The viewer's INI file "l_tern32.ini": where it lies (the program folder, or a per-user folder
+// that the program folder's file redirects to), the settings the setup writes into it, and its
+// final conversion to UTF-16LE.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/platform.h"
+
+namespace lanternix {
+
+inline constexpr std::wstring_view kViewerIniName = L"l_tern32.ini";
+// The per-user INI folder of a silent installation into the default program folder.
+inline constexpr std::wstring_view kPerUserIniFolder = L"%APPDATA%\\Lanternix";
+
+// Writes the INI-folder redirect (or removes it), the English language and, when none is set
+// yet, the toolbar skin that suits the screen. A silent run with an empty iniFolder whose
+// destination lies in the default program folder gets the per-user folder stored into
+// iniFolder. Returns the INI file that holds the settings. Failed writes are ignored.
+std::wstring WriteViewerIni(Platform& platform, std::wstring_view destinationFolder, std::wstring& iniFolder,
+                            bool silent);
+
+// Replaces every %NAME% by the variable's value; an undefined variable (or "%%") expands to
+// nothing, and a "%" without its closing partner takes the rest of the text as its name.
+std::wstring ExpandIniFolder(SystemInfo& system, std::wstring_view text);
+
+// Rewrites an ANSI INI file as UTF-16LE with a byte-order mark and a warning comment, through
+// "l_tern32.ini_temp" in the same folder. 1 when the file is Unicode now, was already, or
+// could not be converted at all (missing, empty, temporary file not creatable); 0 when the
+// converted text could not be put in place, in which case the INI file stays as it was.
+int ConvertIniToUnicode(Platform& platform, std::wstring_view path);
+
+}  // namespace lanternix
