@@ -1,4 +1,9 @@
-// Process entry. Start-up proper (silent run or wizard) is built on top of this.
+// Process entry: everything happens in the application object's InitInstance.
 #include <windows.h>
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return 0; }
+#include "app/setup_app.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  lanternix::TheApp.InitInstance();
+  return lanternix::TheApp.ExitCode();
+}

@@ -16,6 +16,8 @@ enable_language(RC)
 
 add_executable(lanternix-setup WIN32
   app/main.cpp
+  app/setup_app.cpp
+  app/wizard_start.cpp
 )
 target_link_libraries(lanternix-setup PRIVATE lanternix_win32 comctl32)
 target_compile_options(lanternix-setup PRIVATE ${LANTERNIX_WARNINGS})

@@ -420,6 +420,14 @@ RunResult WinePrefix::Run(const fs::path& exe, const std::vector<std::string>& a
   return RunProcess(argv, Environment(), timeout);
 }
 
+RunResult WinePrefix::RunCommandLine(const std::string& commandLine, const std::string& workingFolder) {
+  const fs::path file = root_ / "drive_c" / "command-line.txt";
+  std::ofstream(file, std::ios::binary) << commandLine;
+  RunResult result = Run(ToolExe("launch"), {workingFolder, "C:\\command-line.txt"});
+  fs::remove(file);
+  return result;
+}
+
 void WinePrefix::Start(const fs::path& exe, const std::vector<std::string>& args) {
   std::vector<std::string> argv{kWine, exe.string()};
   argv.insert(argv.end(), args.begin(), args.end());

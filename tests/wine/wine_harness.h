@@ -69,6 +69,9 @@ public:
   // Runs a Windows program and waits for it; arguments are passed through unchanged.
   RunResult Run(const fs::path& exe, const std::vector<std::string>& args = {},
                 std::chrono::seconds timeout = std::chrono::seconds(120));
+  // Runs an exact Windows command line (quotes and spaces as given) from a working folder on
+  // drive C:, through the launch tool; the exit status is the program's.
+  RunResult RunCommandLine(const std::string& commandLine, const std::string& workingFolder = "C:\\");
   // Starts a program and returns without waiting (a viewer window to find, a file to lock).
   void Start(const fs::path& exe, const std::vector<std::string>& args = {});
   // Imports a REGEDIT4 text (without its header line).

@@ -1,0 +1,50 @@
+#include "app/silent_setup.h"
+
+#include "app/command_line.h"
+#include "app/install_options.h"
+#include "app/system_probes.h"
+#include "install/install_driver.h"
+#include "install/install_log.h"
+#include "install/viewer_ini.h"
+#include "platform/text_limits.h"
+
+namespace lanternix {
+
+namespace {
+
+// An update must keep the user's settings where they are: the existing program folder's INI
+// file says whether they were sent elsewhere.
+std::wstring ExistingIniRedirect(Platform& platform, const std::wstring& existingFolder) {
+  return platform.profiles.ReadString(existingFolder + std::wstring(kViewerIniName), L"Others", L"INI_Folder",
+                                      kShortTextChars);
+}
+
+InstallOptions DefaultOptions(Platform& platform, std::wstring_view workingCopy) {
+  InstallOptions options;
+  options.messageCaption = kSetupCaption;
+  options.silent = 1;
+  if (auto existing = FindExistingInstallFolder(platform.registry)) {
+    options.destinationFolder = *existing;
+    if (workingCopy.find(L"/ini=") == std::wstring_view::npos)
+      options.iniFolder = ExistingIniRedirect(platform, *existing);
+  } else {
+    options.destinationFolder = GetDefaultInstallFolder(platform.registry);
+    options.iniFolder = kPerUserIniFolder;
+  }
+  return options;
+}
+
+}  // namespace
+
+int RunSilentSetup(Platform& platform, std::wstring_view commandLine) {
+  if (platform.system.TopLevelWindowExists(kViewerWindowClass)) {
+    WriteInstallLog(platform, platform.resources.String(kMessageViewerRunning, kShortTextChars));
+    return kExitViewerRunning;
+  }
+  const std::wstring workingCopy = CommandLineWorkingCopy(commandLine);
+  InstallOptions options = DefaultOptions(platform, workingCopy);
+  ApplyCommandLineOptions(workingCopy, options);
+  return RunInstall(platform, options) == 1 ? kExitInstalled : kExitFailed;
+}
+
+}  // namespace lanternix

@@ -1,0 +1,22 @@
+// The silent path of the start-up: no window at all, options from the command line, failures
+// in the install log, the outcome in the exit status.
+#pragma once
+
+#include <string_view>
+
+#include "platform/platform.h"
+
+namespace lanternix {
+
+inline constexpr unsigned kMessageViewerRunning = 10;
+inline constexpr std::wstring_view kViewerWindowClass = L"Lanternix";
+inline constexpr std::wstring_view kSetupCaption = L"Lanternix 32-bit Setup";
+
+// Exit statuses a deployment tool can act on.
+inline constexpr int kExitInstalled = 0;
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitViewerRunning = 2;
+
+int RunSilentSetup(Platform& platform, std::wstring_view commandLine);
+
+}  // namespace lanternix

@@ -1,0 +1,168 @@
+#include "install/install_driver.h"
+
+#include <gtest/gtest.h>
+
+#include "app/silent_setup.h"
+#include "tests/unit/setup_fixture.h"
+
+namespace lanternix {
+namespace {
+
+using testing::SetupMachine;
+
+const std::string kMessage5 = "Invalid destination directory!";
+const std::string kMessage7Start = "Can't install all files!\r\n\r\nPlease close all running Lanternix instances";
+const std::string kMessage11Start = "Can't create destination directory!\r\n\r\n";
+
+InstallOptions Silent(std::wstring folder) {
+  InstallOptions options;
+  options.destinationFolder = std::move(folder);
+  options.silent = 1;
+  options.messageCaption = L"Lanternix 32-bit Setup";
+  return options;
+}
+
+class InstallDriverTest : public ::testing::Test {
+protected:
+  SetupMachine machine;
+};
+
+TEST_F(InstallDriverTest, InstallsEveryPieceAndLeavesTheDestinationCurrent) {
+  InstallOptions options = Silent(L" C:\\Apps\\Viewer ");
+  options.desktopShortcut = 1;
+  ASSERT_EQ(RunInstall(machine.Get(), options), 1);
+  EXPECT_TRUE(machine.files.Exists(L"C:\\Apps\\Viewer\\l_tern32.exe"));
+  EXPECT_TRUE(machine.files.Exists(L"C:\\Apps\\Viewer\\Plugins\\Icons.dll"));
+  EXPECT_TRUE(machine.files.Exists(L"C:\\Users\\tester\\Desktop\\Lanternix.lnk"));
+  EXPECT_EQ(machine.registry.StringValue(RegRoot::LocalMachine,
+                                         L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lanternix",
+                                         L"InstallLocation"),
+            L"C:\\Apps\\Viewer\\");
+  // The INI file ends as UTF-16LE.
+  const std::string ini = machine.Text(L"C:\\Apps\\Viewer\\l_tern32.ini");
+  ASSERT_GE(ini.size(), 2u);
+  EXPECT_EQ(ini.substr(0, 2), "\xFF\xFE");
+  EXPECT_EQ(machine.files.CurrentFolder(), L"C:\\Apps\\Viewer");
+  EXPECT_TRUE(machine.LogMessages(L"C:\\Apps\\Viewer").empty());
+}
+
+TEST_F(InstallDriverTest, SilentFailuresAreLoggedInTheirOwnOrder) {
+  InstallOptions empty = Silent(L"");
+  EXPECT_EQ(RunInstall(machine.Get(), empty), 0);
+  InstallOptions spaces = Silent(L"   ");
+  EXPECT_EQ(RunInstall(machine.Get(), spaces), 0);
+  InstallOptions noDrive = Silent(L"Q:\\Apps");
+  EXPECT_EQ(RunInstall(machine.Get(), noDrive), 0);
+  const auto messages = machine.LogMessages(L"C:\\Start");
+  ASSERT_EQ(messages.size(), 3u);
+  EXPECT_EQ(messages[0], kMessage5 + ": ");
+  EXPECT_EQ(messages[1].substr(0, kMessage11Start.size()), kMessage11Start);
+  EXPECT_TRUE(messages[1].ends_with("manually and restart.: ")) << messages[1];
+  EXPECT_TRUE(messages[2].ends_with(": Q:\\Apps\\")) << messages[2];
+  EXPECT_TRUE(machine.messages.shown.empty());
+}
+
+TEST_F(InstallDriverTest, ExtractionFailureLogsFolderThenMessage) {
+  machine.files.WriteText(L"C:\\Apps\\l_tern32.exe", "running");
+  machine.files.Lock(L"C:\\Apps\\l_tern32.exe");
+  InstallOptions options = Silent(L"C:\\Apps");
+  EXPECT_EQ(RunInstall(machine.Get(), options), 0);
+  // Extraction entered the destination, so that is where the line lands.
+  const auto messages = machine.LogMessages(L"C:\\Apps");
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].substr(0, 10 + kMessage7Start.size()), "C:\\Apps\\: " + kMessage7Start);
+  // Nothing after the extraction ran.
+  EXPECT_FALSE(machine.registry.KeyExists(RegRoot::LocalMachine, L"SOFTWARE\\Classes\\Lanternix"));
+}
+
+TEST_F(InstallDriverTest, OverlongDestinationIsRefusedBeforeAnythingIsCreated) {
+  const std::wstring folder = L"C:\\" + std::wstring(237, L'd');  // 240 with "C:\" ... and "\" makes 241
+  InstallOptions options = Silent(folder);
+  EXPECT_EQ(RunInstall(machine.Get(), options), 0);
+  EXPECT_FALSE(machine.files.Exists(folder));
+  const auto messages = machine.LogMessages(L"C:\\Start");
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0], kMessage5 + ": " + fake::ToUtf8(folder));
+
+  InstallOptions fits = Silent(L"C:\\" + std::wstring(236, L'd') + L"\\");
+  EXPECT_EQ(RunInstall(machine.Get(), fits), 1);
+}
+
+TEST_F(InstallDriverTest, WizardShowsFailuresAsErrorBoxes) {
+  InstallOptions options = Silent(L"");
+  options.silent = 0;
+  options.messageCaption = L"Caption";
+  EXPECT_EQ(RunInstall(machine.Get(), options), 0);
+  ASSERT_EQ(machine.messages.shown.size(), 1u);
+  EXPECT_EQ(machine.messages.shown[0].text, L"Invalid destination directory!");
+  EXPECT_EQ(machine.messages.shown[0].caption, L"Caption");
+  EXPECT_EQ(machine.messages.shown[0].flags, kMbIconError);
+  EXPECT_FALSE(machine.files.Exists(L"C:\\Start\\Lanternix_Install.log"));
+}
+
+TEST_F(InstallDriverTest, AssociationQuestionOnlyInTheWizardAndNoStillInstalls) {
+  InstallOptions options = Silent(L"C:\\Apps");
+  options.silent = 0;
+  options.changeAssociations = 1;
+  options.associationSelection = SelectionForAssocValue(1);
+  machine.messages.answers.push_back(kIdNo);
+  ASSERT_EQ(RunInstall(machine.Get(), options), 1);
+  ASSERT_EQ(machine.messages.shown.size(), 1u);
+  EXPECT_EQ(machine.messages.shown[0].flags, 0x124u);
+  EXPECT_TRUE(machine.messages.shown[0].text.starts_with(L"You want to change current associations"));
+  EXPECT_TRUE(machine.files.Exists(L"C:\\Apps\\l_tern32.exe"));
+  // Declined: no per-user choice was forced.
+  EXPECT_FALSE(machine.registry.KeyExists(
+      RegRoot::CurrentUser, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.bmp\\UserChoice"));
+
+  InstallOptions silent = Silent(L"C:\\Apps");
+  silent.changeAssociations = 1;
+  silent.associationSelection = SelectionForAssocValue(1);
+  ASSERT_EQ(RunInstall(machine.Get(), silent), 1);
+  EXPECT_EQ(machine.messages.shown.size(), 1u);
+  EXPECT_TRUE(machine.registry.KeyExists(
+      RegRoot::CurrentUser, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.bmp\\UserChoice"));
+}
+
+class SilentSetupTest : public ::testing::Test {
+protected:
+  SetupMachine machine;
+};
+
+TEST_F(SilentSetupTest, DefaultsToProgramFilesWithPerUserSettings) {
+  EXPECT_EQ(RunSilentSetup(machine.Get(), L"setup.exe /silent"), kExitInstalled);
+  EXPECT_TRUE(machine.files.Exists(L"C:\\Program Files\\Lanternix\\l_tern32.exe"));
+  EXPECT_TRUE(machine.files.Exists(L"C:\\Users\\tester\\AppData\\Roaming\\Lanternix\\l_tern32.ini"));
+  EXPECT_TRUE(machine.shell.links.empty());
+}
+
+TEST_F(SilentSetupTest, RefusesWhileTheViewerRuns) {
+  machine.system.windowClasses.insert(L"Lanternix");
+  EXPECT_EQ(RunSilentSetup(machine.Get(), L"setup.exe /silent"), kExitViewerRunning);
+  EXPECT_FALSE(machine.files.Exists(L"C:\\Program Files\\Lanternix"));
+  const auto messages = machine.LogMessages(L"C:\\Start");
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0], "Warning: Lanternix is running!\r\nPlease close all Lanternix instances before you "
+                         "install this version!");
+}
+
+TEST_F(SilentSetupTest, FailureGivesExitStatusOne) {
+  EXPECT_EQ(RunSilentSetup(machine.Get(), L"setup.exe /silent /folder=   /desktop=1"), kExitFailed);
+}
+
+TEST_F(SilentSetupTest, AnUpdateKeepsTheUsersSettingsWhereTheyWere) {
+  machine.files.AddDrive(L'D');
+  ASSERT_EQ(RunSilentSetup(machine.Get(), L"setup.exe /silent /folder=D:\\Apps\\Lanternix"), kExitInstalled);
+  const std::wstring userIni = L"C:\\Users\\tester\\AppData\\Roaming\\Lanternix\\l_tern32.ini";
+  ASSERT_TRUE(machine.files.Exists(userIni));
+  // The second run finds the installation and must not drop the redirect.
+  ASSERT_EQ(RunSilentSetup(machine.Get(), L"setup.exe /silent"), kExitInstalled);
+  EXPECT_EQ(machine.profiles.ReadString(L"D:\\Apps\\Lanternix\\l_tern32.ini", L"Others", L"INI_Folder", 260),
+            L"%APPDATA%\\Lanternix");
+  // An explicit empty "/ini=" still takes the settings back to the program folder.
+  ASSERT_EQ(RunSilentSetup(machine.Get(), L"setup.exe /silent /ini="), kExitInstalled);
+  EXPECT_EQ(machine.profiles.ReadString(L"D:\\Apps\\Lanternix\\l_tern32.ini", L"Others", L"INI_Folder", 260), L"");
+}
+
+}  // namespace
+}  // namespace lanternix

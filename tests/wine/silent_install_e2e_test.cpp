@@ -1,0 +1,215 @@
+// The setup itself, run silently under Wine: what a deployment tool sees.
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <thread>
+
+#include "tests/wine/wine_harness.h"
+
+namespace lanternix::e2e {
+namespace {
+
+constexpr const char* kProgramFolder = "C:\\Program Files\\Lanternix";
+constexpr const char* kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lanternix";
+constexpr const char* kUserIni = "C:\\users\\root\\AppData\\Roaming\\Lanternix\\l_tern32.ini";
+constexpr const char* kUserDesktop = "C:\\users\\root\\Desktop";
+const std::string kSeparator = "\r\n" + std::string(48, '-') + "\r\n";
+const std::string kMessage5 = "Invalid destination directory!";
+const std::string kMessage7 =
+    "Can't install all files!\r\n\r\nPlease close all running Lanternix instances and check your destination "
+    "directory for free space or write protection!\r\n\r\n(the installer should be started in ADMIN mode, use e.g. "
+    "right mouse button click on installer)";
+const std::string kMessage10 =
+    "Warning: Lanternix is running!\r\nPlease close all Lanternix instances before you install this version!";
+const std::string kMessage11 =
+    "Can't create destination directory!\r\n\r\nPlease check your write permissions and system policies!\r\n\r\n"
+    "Try to create the destination folder manually and restart.";
+
+std::string Setup() { return "C:\\setup\\lanternix-setup.exe"; }
+
+// A prefix with the setup copied onto its drive C:, as an administrator would stage it.
+class SilentInstall {
+public:
+  explicit SilentInstall(const std::string& version = "win10") : prefix(version) {
+    fs::create_directories(prefix.HostPath("C:\\setup"));
+    fs::copy_file(SetupExe(), prefix.HostPath(Setup()));
+  }
+  RunResult Run(const std::string& options, const std::string& workingFolder = "C:\\setup") {
+    return prefix.RunCommandLine("\"" + Setup() + "\" /silent" + options, workingFolder);
+  }
+  // The log's bytes with every entry's date and time replaced by "<date> - <time>".
+  std::string Log(const std::string& folder) {
+    const fs::path path = prefix.HostPath(folder + "\\Lanternix_Install.log");
+    if (!fs::exists(path)) return "<no log>";
+    static const std::regex stamp(R"((^|\r\n-{48}\r\n)[^\r\n]*? - \d\d:\d\d:\d\d: )");
+    return std::regex_replace(ReadFileBytes(path), stamp, "$1<date> - <time>: ");
+  }
+  static std::string Entry(const std::string& message) { return "<date> - <time>: " + message + kSeparator; }
+  bool Exists(const std::string& path) { return fs::exists(prefix.HostPath(path)); }
+
+  WinePrefix prefix;
+};
+
+std::string Utf16Text(const std::string& bytes) {
+  std::string text;
+  for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) text.push_back(bytes[i]);
+  return text;
+}
+
+TEST(SilentInstallTest, DefaultInstallOnWindows10) {
+  SilentInstall setup("win10");
+  const RunResult result = setup.Run("");
+  EXPECT_EQ(result.exitCode, 0) << result.output;
+  EXPECT_TRUE(setup.Exists(std::string(kProgramFolder) + "\\l_tern32.exe"));
+  EXPECT_TRUE(setup.Exists(std::string(kProgramFolder) + "\\Plugins\\Icons.dll"));
+  const std::string programIni = ReadFileBytes(setup.prefix.HostPath(std::string(kProgramFolder) + "\\l_tern32.ini"));
+  EXPECT_NE(programIni.find("INI_Folder=%APPDATA%\\Lanternix"), std::string::npos) << programIni;
+  const std::string userIni = ReadFileBytes(setup.prefix.HostPath(kUserIni));
+  ASSERT_GE(userIni.size(), 2u);
+  EXPECT_EQ(userIni.substr(0, 2), "\xFF\xFE");
+  EXPECT_NE(Utf16Text(userIni).find("; UNICODE FILE - edit with care ;-)"), std::string::npos);
+  EXPECT_EQ(setup.Log("C:\\setup"), "<no log>");
+  EXPECT_EQ(setup.Log(kProgramFolder), "<no log>");
+  for (const auto& entry : fs::directory_iterator(setup.prefix.HostPath(kUserDesktop)))
+    ADD_FAILURE() << "unexpected desktop entry " << entry.path();
+
+  const RegistrySnapshot registry = setup.prefix.Registry();
+  EXPECT_EQ(registry.String("HKLM", kUninstallKey, "InstallLocation"), std::string(kProgramFolder) + "\\");
+  EXPECT_EQ(registry.String("HKLM", kUninstallKey, "DisplayName"), "Lanternix 4.65 (32-bit)");
+  EXPECT_EQ(registry.String("HKLM", "SOFTWARE\\Classes\\Lanternix\\shell\\open\\command", ""),
+            "\"C:\\Program Files\\Lanternix\\l_tern32.exe\" \"%1\"");
+  EXPECT_FALSE(registry.HasKey("HKCU", "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.jpg\\UserChoice"));
+}
+
+TEST(SilentInstallTest, QuotedFolderWithSpacesShortcutsForAllUsers) {
+  SilentInstall setup("win10");
+  const RunResult result =
+      setup.Run(" /folder=\"C:\\My Apps\\Lanternix Viewer\" /desktop=1 /thumbs=1 /group=1 /allusers=1");
+  ASSERT_EQ(result.exitCode, 0) << result.output;
+  EXPECT_TRUE(setup.Exists("C:\\My Apps\\Lanternix Viewer\\l_tern32.exe"));
+  const LinkInfo link = setup.prefix.ReadLink("C:\\users\\Public\\Desktop\\Lanternix Thumbnails.lnk");
+  EXPECT_EQ(link.target, "C:\\My Apps\\Lanternix Viewer\\l_tern32.exe") << link.raw;
+  EXPECT_EQ(link.arguments, "/thumbs");
+  EXPECT_TRUE(setup.Exists("C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Lanternix\\Lanternix 4.65.lnk"));
+  // Outside the default program folder the settings stay per user.
+  EXPECT_TRUE(setup.Exists(kUserIni));
+  const RegistrySnapshot registry = setup.prefix.Registry();
+  EXPECT_TRUE(registry.HasKey("HKLM", "SOFTWARE\\Classes\\Directory\\shell\\Browse with &Lanternix\\command"));
+}
+
+class AssocMatrixTest : public ::testing::TestWithParam<std::tuple<std::string, int>> {};
+
+TEST_P(AssocMatrixTest, AssocValueSelectsImagesEverythingOrNothing) {
+  const auto& [version, value] = GetParam();
+  SilentInstall setup(version);
+  ASSERT_EQ(setup.Run(" /assoc=" + std::to_string(value)).exitCode, 0);
+  const RegistrySnapshot registry = setup.prefix.Registry();
+  const std::string fileExts = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\";
+  // .bmp is an image row, .mp3 a media row.
+  EXPECT_EQ(registry.String("HKCU", fileExts + ".bmp\\UserChoice", "Progid"),
+            value == 1 || value == 2 ? std::optional<std::string>("Lanternix.bmp") : std::nullopt);
+  EXPECT_EQ(registry.HasKey("HKCU", fileExts + ".mp3\\UserChoice"), value == 2);
+  // Class keys and capabilities exist for every format whatever was selected.
+  EXPECT_TRUE(registry.HasKey("HKLM", "SOFTWARE\\Classes\\Lanternix.mp3\\shell\\open\\command"));
+  EXPECT_EQ(registry.String("HKLM", "SOFTWARE\\Lanternix\\Capabilities\\FileAssociations", ".mp3"), "Lanternix.mp3");
+}
+
+INSTANTIATE_TEST_SUITE_P(Versions, AssocMatrixTest,
+                         ::testing::Combine(::testing::Values("win10", "win7"), ::testing::Values(1, 2, 3)),
+                         [](const auto& param) {
+                           return std::get<0>(param.param) + "_assoc" + std::to_string(std::get<1>(param.param));
+                         });
+
+TEST(SilentInstallTest, WindowsXpAssociatesPerUserAndMachineWideOnRequest) {
+  for (const bool allUsers : {false, true}) {
+    SilentInstall setup("winxp64");
+    ASSERT_EQ(setup.Run(std::string(" /assoc=1") + (allUsers ? " /assocallusers" : "")).exitCode, 0);
+    const RegistrySnapshot registry = setup.prefix.Registry();
+    EXPECT_EQ(registry.String("HKCU", "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.bmp",
+                              "ProgID"),
+              "Lanternix.bmp");
+    EXPECT_EQ(registry.String("HKLM", "SOFTWARE\\Classes\\.bmp", "") == std::optional<std::string>("Lanternix.bmp"),
+              allUsers);
+  }
+}
+
+TEST(SilentInstallTest, ExistingInstallationIsUpdatedInPlaceWithItsIniLeftThere) {
+  SilentInstall setup("win10");
+  ASSERT_EQ(setup.Run(" /folder=C:\\Tools\\Lanternix /ini=").exitCode, 0);
+  fs::remove(setup.prefix.HostPath("C:\\Tools\\Lanternix\\l_about.txt"));
+  ASSERT_EQ(setup.Run("").exitCode, 0);
+  EXPECT_TRUE(setup.Exists("C:\\Tools\\Lanternix\\l_about.txt"));
+  EXPECT_FALSE(setup.Exists(std::string(kProgramFolder) + "\\l_tern32.exe"));
+  EXPECT_FALSE(setup.Exists(kUserIni));
+  const std::string ini = ReadFileBytes(setup.prefix.HostPath("C:\\Tools\\Lanternix\\l_tern32.ini"));
+  EXPECT_EQ(ini.substr(0, 2), "\xFF\xFE");
+  EXPECT_EQ(Utf16Text(ini).find("INI_Folder=%"), std::string::npos) << Utf16Text(ini);
+}
+
+TEST(SilentInstallTest, AnUpdateKeepsSettingsThatWereSentPerUser) {
+  SilentInstall setup("win10");
+  ASSERT_EQ(setup.Run(" /folder=C:\\Tools\\Lanternix").exitCode, 0);
+  ASSERT_TRUE(setup.Exists(kUserIni));
+  ASSERT_EQ(setup.Run("").exitCode, 0);
+  // The program folder's file only redirects, and stays ANSI; the settings live per user.
+  const std::string ini = ReadFileBytes(setup.prefix.HostPath("C:\\Tools\\Lanternix\\l_tern32.ini"));
+  EXPECT_NE(ini.find("INI_Folder=%APPDATA%\\Lanternix"), std::string::npos) << ini;
+  EXPECT_TRUE(setup.Exists(kUserIni));
+}
+
+TEST(SilentInstallTest, FailuresAreLoggedWithTheirExactBytesAndExitStatus) {
+  SilentInstall setup("win10");
+  EXPECT_EQ(setup.Run(" /folder= /desktop=1").exitCode, 1);
+  EXPECT_EQ(setup.Run(" /folder=   /desktop=1").exitCode, 1);
+  EXPECT_EQ(setup.Run(" /folder=Q:\\Apps\\Lanternix").exitCode, 1);
+  // A value of spaces is stripped to nothing by the option parsing: message 5 as for an empty one.
+  EXPECT_EQ(setup.Log("C:\\setup"), SilentInstall::Entry(kMessage5 + ": ") + SilentInstall::Entry(kMessage5 + ": ") +
+                                        SilentInstall::Entry(kMessage11 + ": Q:\\Apps\\Lanternix\\"));
+  EXPECT_FALSE(setup.Exists("C:\\users\\root\\Desktop\\Lanternix.lnk"));
+}
+
+TEST(SilentInstallTest, ARunningViewerRefusesTheInstallation) {
+  SilentInstall setup("win10");
+  setup.prefix.Start(Win64Build() / "payload" / "l_tern32.exe");
+  ASSERT_EQ(setup.prefix.Run(ToolExe("probe-report"), {"window", "Lanternix", "20"}).output.find("window=1") !=
+                std::string::npos,
+            true);
+  EXPECT_EQ(setup.Run("").exitCode, 2);
+  EXPECT_EQ(setup.Log("C:\\setup"), SilentInstall::Entry(kMessage10));
+  EXPECT_FALSE(setup.Exists(kProgramFolder));
+}
+
+TEST(SilentInstallTest, ALockedDestinationFileFailsTheInstallation) {
+  SilentInstall setup("win10");
+  ASSERT_EQ(setup.Run(" /folder=C:\\Viewer").exitCode, 0);
+  setup.prefix.Start(ToolExe("hold-file"), {"C:\\Viewer\\lt_uninstall.exe"});
+  for (int i = 0; i < 200 && !setup.Exists("C:\\Viewer\\lt_uninstall.exe.held"); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_EQ(setup.Run(" /folder=C:\\Viewer").exitCode, 1);
+  EXPECT_EQ(setup.Log("C:\\Viewer"), SilentInstall::Entry("C:\\Viewer\\: " + kMessage7));
+}
+
+TEST(SilentInstallTest, RunningTheSameInstallTwiceLeavesTheSameState) {
+  SilentInstall setup("win10");
+  const std::string options = " /folder=C:\\Same /desktop=1 /group=1 /assoc=1";
+  ASSERT_EQ(setup.Run(options).exitCode, 0);
+  const RegistrySnapshot first = setup.prefix.Registry();
+  std::vector<std::string> firstFiles;
+  for (const auto& entry : fs::recursive_directory_iterator(setup.prefix.HostPath("C:\\Same")))
+    firstFiles.push_back(entry.path().string());
+  ASSERT_EQ(setup.Run(options).exitCode, 0);
+  const RegistrySnapshot second = setup.prefix.Registry();
+  std::vector<std::string> secondFiles;
+  for (const auto& entry : fs::recursive_directory_iterator(setup.prefix.HostPath("C:\\Same")))
+    secondFiles.push_back(entry.path().string());
+  std::sort(firstFiles.begin(), firstFiles.end());
+  std::sort(secondFiles.begin(), secondFiles.end());
+  EXPECT_EQ(firstFiles, secondFiles);
+  EXPECT_EQ(first.SubKeys("HKLM", "SOFTWARE\\Lanternix"), second.SubKeys("HKLM", "SOFTWARE\\Lanternix"));
+  EXPECT_EQ(first.SubKeys("HKCU", "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts"),
+            second.SubKeys("HKCU", "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts"));
+  EXPECT_EQ(setup.Log("C:\\Same"), "<no log>");
+}
+
+}  // namespace
+}  // namespace lanternix::e2e
