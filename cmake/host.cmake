@@ -13,3 +13,4 @@ target_compile_options(lanternix_fake PRIVATE ${LANTERNIX_WARNINGS})
 add_subdirectory(res/host)
 
 add_subdirectory(tests)
+add_subdirectory(bench)
