@@ -2,54 +2,13 @@
 
 #include <cstdint>
 
+#include "platform/text_encoding.h"
+
 namespace lanternix {
 
 namespace {
 
 constexpr std::string_view kSeparatorLine = "------------------------------------------------\n";
-
-void AppendUtf8(std::string& out, std::uint32_t c) {
-  if (c < 0x80) {
-    out.push_back(static_cast<char>(c));
-  } else if (c < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else if (c < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  }
-}
-
-bool IsHighSurrogate(std::uint32_t c) {
-  return c >= 0xD800 && c <= 0xDBFF;
-}
-bool IsLowSurrogate(std::uint32_t c) {
-  return c >= 0xDC00 && c <= 0xDFFF;
-}
-
-// UTF-8 keeps any folder name readable, whatever the user's code page; wchar_t is UTF-16 on
-// Windows, so surrogate pairs are joined, and a lone half becomes U+FFFD.
-std::string ToUtf8(std::wstring_view text) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    std::uint32_t c = static_cast<std::uint32_t>(text[i]);
-    if (IsHighSurrogate(c) && i + 1 < text.size() &&
-        IsLowSurrogate(static_cast<std::uint32_t>(text[i + 1]))) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<std::uint32_t>(text[i + 1]) - 0xDC00);
-      ++i;
-    } else if (IsHighSurrogate(c) || IsLowSurrogate(c) || c > 0x10FFFF) {
-      c = 0xFFFD;
-    }
-    AppendUtf8(out, c);
-  }
-  return out;
-}
 
 // What a file opened in text mode stores: CR LF for every line feed.
 std::string WithCrLf(std::string_view text) {
@@ -78,7 +37,7 @@ std::string FormatEntry(const LocalDateTime& now, std::wstring_view shortDate, s
   line += L": ";
   line += message;
   line += L'\n';
-  return WithCrLf(ToUtf8(line) + std::string(kSeparatorLine));
+  return WithCrLf(WideToUtf8(line) + std::string(kSeparatorLine));
 }
 
 }  // namespace

@@ -14,6 +14,8 @@
 
 #include <minizip/ioapi.h>
 
+#include "platform/text_encoding.h"
+
 #include "platform/text_limits.h"
 
 namespace lanternix::fake {
@@ -22,28 +24,7 @@ namespace fs = std::filesystem;
 
 // ---------------------------------------------------------------- text
 
-std::string ToUtf8(std::wstring_view text) {
-  std::string out;
-  for (const wchar_t ch : text) {
-    const auto c = static_cast<std::uint32_t>(ch);
-    if (c < 0x80) {
-      out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-  }
-  return out;
-}
+std::string ToUtf8(std::wstring_view text) { return WideToUtf8(text); }
 
 std::wstring FromUtf8(std::string_view text) {
   std::wstring out;

@@ -13,15 +13,7 @@ namespace {
 std::map<std::string, std::string> IniTool(WinePrefix& prefix, const std::vector<std::string>& args) {
   const RunResult result = prefix.Run(ToolExe("ini-tool"), args);
   EXPECT_EQ(result.exitCode, 0) << result.output;
-  std::map<std::string, std::string> values;
-  std::istringstream lines(result.output);
-  std::string line;
-  while (std::getline(lines, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    const auto equals = line.find('=');
-    if (equals != std::string::npos) values.emplace(line.substr(0, equals), line.substr(equals + 1));
-  }
-  return values;
+  return ParseToolReport(result.output);
 }
 
 // UTF-16LE bytes of a text of ASCII and Latin-1 characters.

@@ -11,15 +11,7 @@ namespace {
 std::map<std::string, std::string> ProbeReport(WinePrefix& prefix, const std::vector<std::string>& args = {}) {
   const RunResult result = prefix.Run(ToolExe("probe-report"), args);
   EXPECT_EQ(result.exitCode, 0) << result.output;
-  std::map<std::string, std::string> values;
-  std::istringstream lines(result.output);
-  std::string line;
-  while (std::getline(lines, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    const auto equals = line.find('=');
-    if (equals != std::string::npos) values[line.substr(0, equals)] = line.substr(equals + 1);
-  }
-  return values;
+  return ParseToolReport(result.output);
 }
 
 class OsVersionMatrixTest : public ::testing::TestWithParam<std::pair<std::string, std::string>> {};

@@ -394,6 +394,18 @@ std::string ReadFileBytes(const fs::path& path) {
   return bytes.str();
 }
 
+std::map<std::string, std::string> ParseToolReport(const std::string& output) {
+  std::map<std::string, std::string> values;
+  std::istringstream lines(output);
+  std::string line;
+  while (std::getline(lines, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const auto equals = line.find('=');
+    if (equals != std::string::npos) values.emplace(line.substr(0, equals), line.substr(equals + 1));
+  }
+  return values;
+}
+
 WinePrefix::WinePrefix(std::string version) {
   static std::atomic<int> counter{0};
   const fs::path templateDir = VersionTemplate(version);

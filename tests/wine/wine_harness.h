@@ -100,4 +100,7 @@ std::string Display();
 
 std::string ReadFileBytes(const fs::path& path);
 
+// The "name=value" lines a test tool printed (CR LF or LF), first value of each name.
+std::map<std::string, std::string> ParseToolReport(const std::string& output);
+
 }  // namespace lanternix::e2e
