@@ -3,6 +3,7 @@
 //   launch <working folder> <file holding the UTF-8 command line>
 #include <windows.h>
 
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -19,8 +20,19 @@ int wmain(int argc, wchar_t** argv) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, argv[1], &startup, &process))
-    return 251;
+  // Seen once under Wine in a freshly copied prefix: the start failed although the same start
+  // passed everywhere else. The error is printed, and a few more tries tell such a passing fault
+  // from a real one.
+  bool started = false;
+  for (int attempt = 0; attempt < 5 && !started; ++attempt) {
+    started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, argv[1], &startup,
+                             &process) != 0;
+    if (!started) {
+      std::printf("launch: CreateProcessW failed with error %lu\n", GetLastError());
+      Sleep(500);
+    }
+  }
+  if (!started) return 251;
   WaitForSingleObject(process.hProcess, INFINITE);
   DWORD exitCode = 252;
   GetExitCodeProcess(process.hProcess, &exitCode);

@@ -102,7 +102,8 @@ class AssocMatrixTest : public ::testing::TestWithParam<std::tuple<std::string, 
 TEST_P(AssocMatrixTest, AssocValueSelectsImagesEverythingOrNothing) {
   const auto& [version, value] = GetParam();
   SilentInstall setup(version);
-  ASSERT_EQ(setup.Run(" /assoc=" + std::to_string(value)).exitCode, 0);
+  const RunResult result = setup.Run(" /assoc=" + std::to_string(value));
+  ASSERT_EQ(result.exitCode, 0) << result.output;
   const RegistrySnapshot registry = setup.prefix.Registry();
   const std::string fileExts = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\";
   // .bmp is an image row, .mp3 a media row.
