@@ -18,8 +18,15 @@ add_executable(lanternix-setup WIN32
   app/main.cpp
   app/setup_app.cpp
   app/wizard_start.cpp
+  framework/property_page.cpp
+  framework/property_sheet.cpp
+  framework/window.cpp
+  wizard/color_static.cpp
+  wizard/hyperlink.cpp
+  wizard/wiz_property_page.cpp
+  wizard/wiz_property_sheet.cpp
 )
-target_link_libraries(lanternix-setup PRIVATE lanternix_win32 comctl32)
+target_link_libraries(lanternix-setup PRIVATE lanternix_win32 lanternix_wizard_logic comctl32)
 target_compile_options(lanternix-setup PRIVATE ${LANTERNIX_WARNINGS})
 target_link_options(lanternix-setup PRIVATE -municode)
 

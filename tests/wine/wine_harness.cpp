@@ -383,6 +383,8 @@ std::string Display() {
   return xvfb.DisplayName();
 }
 
+fs::path WorkFolder() { return WorkDir(); }
+
 fs::path Win64Build() { return EnvOr("LANTERNIX_WIN64_BUILD", LANTERNIX_WIN64_BUILD_DIR); }
 fs::path SetupExe() { return Win64Build() / "lanternix-setup.exe"; }
 fs::path ToolExe(std::string_view name) { return Win64Build() / "tools" / (std::string(name) + ".exe"); }

@@ -97,6 +97,8 @@ fs::path SetupExe();
 fs::path ToolExe(std::string_view name);
 // The display every Wine program of this run uses.
 std::string Display();
+// Where the run keeps its prefixes and what the tests leave for inspection (screenshots).
+fs::path WorkFolder();
 
 std::string ReadFileBytes(const fs::path& path);
 

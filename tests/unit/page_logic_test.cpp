@@ -1,0 +1,124 @@
+#include "wizard/page_logic.h"
+
+#include <gtest/gtest.h>
+
+#include <cwctype>
+
+#include "res/host/embedded_resources.h"
+
+namespace lanternix::wizard {
+namespace {
+
+TEST(WelcomePageLogicTest, TemplatesTakeTheirArgumentsInOrder) {
+  EXPECT_EQ(FormatTemplate(L"Welcome to Lanternix %s setup!", {L"32"}), L"Welcome to Lanternix 32 setup!");
+  EXPECT_EQ(FormatTemplate(L"version  %s  (%s bit)\n (admin)", {L"4.65", L"32"}), L"version  4.65  (32 bit)\n (admin)");
+  // More markers than arguments, or other conversions, are left alone instead of read.
+  EXPECT_EQ(FormatTemplate(L"%s %s %d %%", {L"a"}), L"a %s %d %%");
+}
+
+TEST(WelcomePageLogicTest, DestinationNeedsADrive) {
+  EXPECT_TRUE(IsAcceptableDestination(L"C:\\Program Files\\Lanternix"));
+  EXPECT_TRUE(IsAcceptableDestination(L"X:"));
+  EXPECT_FALSE(IsAcceptableDestination(L""));
+  EXPECT_FALSE(IsAcceptableDestination(L"Lanternix"));
+  EXPECT_FALSE(IsAcceptableDestination(L"\\\\server\\share\\Lanternix"));
+  EXPECT_FALSE(IsAcceptableDestination(L" C:\\Lanternix"));
+}
+
+TEST(WelcomePageLogicTest, PickedFolderGetsTheProductFolder) {
+  EXPECT_EQ(AddProductFolder(L"D:\\Tools"), L"D:\\Tools\\Lanternix\\");
+  EXPECT_EQ(AddProductFolder(L"D:\\Tools\\"), L"D:\\Tools\\Lanternix\\");
+  EXPECT_EQ(AddProductFolder(L"D:\\Tools\\LANTERNIX"), L"D:\\Tools\\LANTERNIX\\");
+  EXPECT_EQ(AddProductFolder(L"C:\\"), L"C:\\Lanternix\\");
+  EXPECT_EQ(AddProductFolder(L"C:\\Lanternix"), L"C:\\Lanternix\\");
+  EXPECT_EQ(AddProductFolder(L"\\Data"), L"\\Data\\");
+  // Never past what the 260-character field holds.
+  const std::wstring deep = L"D:\\" + std::wstring(250, L'd') + L"\\";
+  EXPECT_EQ(AddProductFolder(deep), deep);
+  EXPECT_EQ(PickerPreselection(L"D:\\Tools\\"), L"D:\\Tools");
+  EXPECT_EQ(PickerPreselection(L"C:\\"), L"C:\\");
+}
+
+TEST(WhatsNewPageLogicTest, TrailingCharactersThatAreNotLettersOrDigitsGo) {
+  const std::u16string notes = u"\uFEFF- Notes\r\n- see index.htm\r\n";
+  std::vector<std::uint8_t> bytes;
+  for (const char16_t unit : notes) {
+    bytes.push_back(static_cast<std::uint8_t>(unit & 0xFF));
+    bytes.push_back(static_cast<std::uint8_t>(unit >> 8));
+  }
+  EXPECT_EQ(ReleaseNotesText(bytes), L"\uFEFF- Notes\r\n- see index.htm");
+  std::vector<std::uint8_t> large(30000, 'a');
+  for (std::size_t i = 1; i < large.size(); i += 2) large[i] = 0;
+  EXPECT_EQ(ReleaseNotesText(large).size(), 10239u);
+}
+
+TEST(WhatsNewPageLogicTest, TheShippedReleaseNotesEndWithALetterOrDigit) {
+  const std::wstring text = ReleaseNotesText(EmbeddedResource(L"TXT", 217));
+  ASSERT_GT(text.size(), 100u);
+  EXPECT_EQ(text.front(), L'\uFEFF');
+  EXPECT_TRUE(std::iswalnum(static_cast<wint_t>(text.back())));
+}
+
+TEST(AssociationsPageLogicTest, ReadOutFollowsStateImagesAndTheListsEnabledState) {
+  std::vector<unsigned> states(63, kStateUnchecked);
+  states[0] = kStateChecked;
+  states[62] = 0;  // no state image at all still counts as chosen, as the box is not clear
+  AssociationReadOut readOut = ReadAssociationList(true, states);
+  EXPECT_EQ(readOut.changeAssociations, 1);
+  EXPECT_EQ(readOut.selection[0], 1);
+  EXPECT_EQ(readOut.selection[1], 0);
+  EXPECT_EQ(readOut.selection[62], 1);
+  readOut = ReadAssociationList(false, states);
+  EXPECT_EQ(readOut.changeAssociations, 0);
+  EXPECT_EQ(readOut.selection, AssociationSelection{});
+  readOut = ReadAssociationList(true, std::vector<unsigned>(63, kStateUnchecked));
+  EXPECT_EQ(readOut.changeAssociations, 0);
+}
+
+TEST(AssociationsPageLogicTest, ImagesOnlyAndColumnsAndVersions) {
+  EXPECT_EQ(ImagesOnlyState(48), kStateChecked);
+  EXPECT_EQ(ImagesOnlyState(49), kStateUnchecked);
+  EXPECT_EQ(DescriptionColumnWidth(570, 96), 355);
+  EXPECT_EQ(DescriptionColumnWidth(855, 144), 532);
+  EXPECT_TRUE(IsVistaOrLater(OsVersionRecord{kPlatformWin32Nt, 6, 0, 6002, L""}));
+  EXPECT_FALSE(IsVistaOrLater(OsVersionRecord{kPlatformWin32Nt, 5, 1, 2600, L""}));
+  EXPECT_FALSE(IsVistaOrLater(OsVersionRecord{1, 6, 0, 0, L""}));
+}
+
+TEST(ReadyPageLogicTest, GathersEveryChoiceFromTheControls) {
+  WizardChoices choices;
+  choices.destinationText = L"C:\\Apps\\Lanternix   ";
+  choices.startMenuGroup = true;
+  choices.allUsers = true;
+  choices.iniInApplicationData = true;
+  choices.associationListEnabled = true;
+  choices.associationRowStates = std::vector<unsigned>(63, kStateUnchecked);
+  choices.associationRowStates[5] = kStateChecked;
+  choices.associateForAllUsers = true;
+  choices.caption = L"Lanternix 32-bit Setup";
+  const InstallOptions options = GatherInstallOptions(choices);
+  EXPECT_EQ(options.destinationFolder, L"C:\\Apps\\Lanternix");
+  EXPECT_EQ(options.startMenuGroup, 1);
+  EXPECT_EQ(options.desktopShortcut, 0);
+  EXPECT_EQ(options.allUsers, 1);
+  EXPECT_EQ(options.iniFolder, L"%APPDATA%\\Lanternix");
+  EXPECT_EQ(options.associationSelection[5], 1);
+  EXPECT_EQ(options.associationSelection[4], 0);
+  EXPECT_EQ(options.changeAssociations, 1);
+  EXPECT_EQ(options.associateForAllUsers, 1);
+  EXPECT_EQ(options.silent, 0);
+  EXPECT_EQ(options.messageCaption, L"Lanternix 32-bit Setup");
+
+  choices.iniInApplicationData = false;
+  choices.associationListEnabled = false;
+  const InstallOptions programFolderIni = GatherInstallOptions(choices);
+  EXPECT_EQ(programFolderIni.iniFolder, L"");
+  EXPECT_EQ(programFolderIni.changeAssociations, 0);
+}
+
+TEST(ReadyPageLogicTest, DestinationLineIsTrimmed) {
+  EXPECT_EQ(DestinationLine(L"Destination directory", L"  D:\\Viewer  "), L"Destination directory: D:\\Viewer");
+}
+
+}  // namespace
+}  // namespace lanternix::wizard

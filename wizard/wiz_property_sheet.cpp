@@ -1,0 +1,101 @@
+#include "wizard/wiz_property_sheet.h"
+
+#include <shellapi.h>
+
+#include "platform/platform.h"
+#include "platform/text_limits.h"
+#include "platform/win32/win32_platform.h"
+#include "res/resource_ids.h"
+#include "wizard/sheet_logic.h"
+#include "wizard/web_addresses.h"
+
+namespace lanternix::wizard {
+
+CWizPropertySheet TheSheet;
+
+namespace {
+
+constexpr wchar_t kConstructionCaption[] = L"Lanternix Setup";
+constexpr wchar_t kTitleText[] = L"Lanternix 32-bit Setup";
+constexpr wchar_t kViewerWindowClass[] = L"Lanternix";
+constexpr int kViewerSearchAttempts = 5;
+constexpr DWORD kViewerSearchWaitMs = 500;
+constexpr DWORD kViewerStartWaitMs = 50;
+
+std::wstring LoadText(unsigned id) {
+  return win32::Win32ProgramResources().String(id, kShortTextChars);
+}
+
+bool IsChecked(HWND dialog, int id) {
+  return dialog && IsDlgButtonChecked(dialog, id) == BST_CHECKED;
+}
+
+}  // namespace
+
+CWizPropertySheet::CWizPropertySheet() : CPropertySheet(kConstructionCaption, 0) {
+  AddFlags(PSH_WIZARD);
+}
+
+BOOL CWizPropertySheet::OnInitDialog() {
+  titleText = kTitleText;
+  CutToBuffer(titleText, kShortTextChars);
+  const BOOL result = CPropertySheet::OnInitDialog();
+  SetWindowTextW(GetButton(IDCANCEL), LoadText(IDS_EXIT).c_str());
+  SetTitle(titleText);
+  return result;
+}
+
+BOOL CWizPropertySheet::OnCommand(WPARAM wParam, LPARAM lParam) {
+  switch (DecideExitCommand(wParam, GetActiveIndex())) {
+    case LeaveDecision::kConfirm:
+      if (!ConfirmLeaving()) return TRUE;
+      break;
+    case LeaveDecision::kFinish: RunFinishActions(); break;
+    case LeaveDecision::kPassOn: break;
+  }
+  return CPropertySheet::OnCommand(wParam, lParam);
+}
+
+void CWizPropertySheet::OnSysCommand(UINT_PTR commandId, LPARAM lParam) {
+  if (DecideSysCommand(commandId, GetActiveIndex()) == LeaveDecision::kConfirm && !ConfirmLeaving()) return;
+  CPropertySheet::OnSysCommand(commandId, lParam);
+}
+
+bool CWizPropertySheet::ConfirmLeaving() {
+  const std::wstring question = LoadText(IDS_EXIT_SETUP);
+  return MessageBoxW(GetSafeHwnd(), question.c_str(), titleText.c_str(),
+                     kMbYesNo | kMbIconQuestion | kMbDefButton2) == kIdYes;
+}
+
+void CWizPropertySheet::RunFinishActions() {
+  const framework::CPropertyPage* finished = GetPage(kFinishedPageIndex);
+  const HWND finishedDialog = finished ? finished->GetSafeHwnd() : nullptr;
+
+  if (IsChecked(finishedDialog, IDC_OPEN_FAQ))
+    ShellExecuteW(GetDesktopWindow(), L"open", kFaqAddress, nullptr, L"", SW_SHOW);
+
+  if (IsChecked(finishedDialog, IDC_START_VIEWER)) {
+    const framework::CPropertyPage* welcome = GetPage(kWelcomePageIndex);
+    wchar_t folder[kShortTextChars] = {};
+    if (welcome && welcome->GetSafeHwnd())
+      GetDlgItemTextW(welcome->GetSafeHwnd(), IDC_DESTINATION_FOLDER, folder, kShortTextChars);
+    if (const std::optional<std::wstring> viewer = ViewerPathInFolder(folder)) {
+      ShellExecuteW(GetActiveWindow(), L"open", viewer->c_str(), L"", nullptr, SW_SHOW);
+      Sleep(kViewerStartWaitMs);
+      BringViewerToFront();
+    }
+  }
+}
+
+int CWizPropertySheet::BringViewerToFront() {
+  for (int attempt = 0; attempt < kViewerSearchAttempts; ++attempt) {
+    if (const HWND viewer = FindWindowExW(nullptr, nullptr, kViewerWindowClass, nullptr)) {
+      SetForegroundWindow(viewer);
+      return 1;
+    }
+    Sleep(kViewerSearchWaitMs);
+  }
+  return 0;
+}
+
+}  // namespace lanternix::wizard
