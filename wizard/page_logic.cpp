@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cwctype>
 
+#include "app/product.h"
 #include "app/system_probes.h"
 #include "install/viewer_ini.h"
 #include "platform/text_limits.h"
@@ -35,6 +36,10 @@ std::wstring FormatTemplate(std::wstring_view text, std::initializer_list<std::w
     }
   }
   return out;
+}
+
+std::wstring VersionText() {
+  return std::to_wstring(kProductMajor) + L"." + std::to_wstring(kProductMinor);
 }
 
 bool IsAcceptableDestination(std::wstring_view folderText) {

@@ -34,11 +34,13 @@ bool IsChecked(HWND dialog, int id) {
 
 CWizPropertySheet::CWizPropertySheet() : CPropertySheet(kConstructionCaption, 0) {
   AddFlags(PSH_WIZARD);
+  // Set here rather than when the sheet's window is initialised: the Welcome page's first
+  // activation comes before that and may already show the running-viewer warning.
+  titleText = kTitleText;
+  CutToBuffer(titleText, kShortTextChars);
 }
 
 BOOL CWizPropertySheet::OnInitDialog() {
-  titleText = kTitleText;
-  CutToBuffer(titleText, kShortTextChars);
   const BOOL result = CPropertySheet::OnInitDialog();
   SetWindowTextW(GetButton(IDCANCEL), LoadText(IDS_EXIT).c_str());
   SetTitle(titleText);

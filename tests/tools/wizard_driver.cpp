@@ -5,12 +5,23 @@
 //       way answered Yes.
 //   wizard-driver <setup.exe> finish <exit-button|close> [checkpoint folder]
 //       Straight to the Finished page, its two boxes cleared; then the given way of leaving.
+//   wizard-driver <setup.exe> pages <exit|install|install-done|fail|blocked> <checkpoint folder>
+//       [destination]
+//       Walks all five pages with Next, reporting each page's texts and control states, with the
+//       destination typed on the Welcome page when given; on the Ready page: exit (Exit, Yes),
+//       install (Next, then Done with both boxes cleared), install-done (Next, then Done with
+//       both boxes checked), fail (Next; the failure message answered; back on Welcome) or
+//       blocked (Next refused while a viewer runs). Message boxes are answered and reported.
+//   wizard-driver <setup.exe> welcome pick <checkpoint folder> <start folder>...
+//       "&Uncheck all" and a shortcut box on the Welcome page, then the folder picker opened on
+//       each start folder and confirmed; then Exit, Yes.
 // At each checkpoint the driver writes <folder>\<name>.request and waits for <name>.done, so the
 // host can take a screenshot of a known state. The setup's exit status is printed last.
 #include <windows.h>
 #include <commctrl.h>
 #include <prsht.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -104,7 +115,9 @@ class Driver {
   Driver(const Driver&) = delete;
   Driver& operator=(const Driver&) = delete;
 
-  bool Start() {
+  // earlyBox: a message box is expected while the first page comes up (a running viewer), before
+  // the sheet has its title; it is reported and answered.
+  bool Start(bool earlyBox = false) {
     std::wstring commandLine = L"\"" + setup_ + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
@@ -113,6 +126,7 @@ class Driver {
       Print("error", L"setup did not start");
       return false;
     }
+    if (earlyBox) AnswerEarlyBox();
     sheet_ = WaitFor([] { return FindWindowW(L"#32770", kSheetTitle); }, 30000);
     Print("sheet_found", sheet_ ? 1 : 0);
     if (!sheet_) return false;
@@ -124,6 +138,24 @@ class Driver {
     Print("sheet_visible", IsWindowVisible(sheet_) ? 1 : 0);
     Print("foreground", GetForegroundWindow() == sheet_ ? 1 : 0);
     return true;
+  }
+
+  void AnswerEarlyBox() {
+    const DWORD processId = process_.dwProcessId;
+    const HWND box = WaitFor(
+        [processId] {
+          for (HWND window = FindWindowW(L"#32770", nullptr); window;
+               window = FindWindowExW(nullptr, window, L"#32770", nullptr)) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == processId && IsWindowVisible(window) && !MessageText(window).empty()) return window;
+          }
+          return HWND{};
+        },
+        30000);
+    Print("early_box", box ? MessageText(box) : L"");
+    Print("early_box_caption", box ? WindowText(box) : L"");
+    if (box) Answer(box, IDOK);
   }
 
   int ActivePageId() const {
@@ -279,6 +311,234 @@ int LeaveFinished(Driver& driver, const std::wstring& how) {
   return 0;
 }
 
+constexpr int kWelcomeId = 101;
+constexpr int kAssociationsId = 104;
+constexpr int kReadyId = 109;
+constexpr int kBackButton = 0x3023;
+constexpr int kNextButton = 0x3024;
+
+HWND Item(HWND dialog, int id) {
+  return GetDlgItem(dialog, id);
+}
+
+// WM_GETTEXT rather than GetWindowText, which does not ask a control of another process for
+// its text (an edit's contents).
+std::wstring ItemText(HWND dialog, int id) {
+  std::wstring text(16384, L'\0');
+  const auto length =
+      SendMessageW(Item(dialog, id), WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+  text.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
+  return text;
+}
+
+// The control's own visibility, whether or not its page is the one shown.
+bool ShownStyle(HWND dialog, int id) {
+  return (GetWindowLongW(Item(dialog, id), GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+bool Checked(HWND dialog, int id) {
+  return SendMessageW(Item(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void PrintFlag(const std::string& name, bool value) {
+  Print(name, static_cast<long long>(value ? 1 : 0));
+}
+
+void PrintButtons(Driver& driver, const std::string& prefix) {
+  PrintFlag(prefix + "_back_enabled", IsWindowEnabled(GetDlgItem(driver.Sheet(), kBackButton)) != FALSE);
+  PrintFlag(prefix + "_next_enabled", IsWindowEnabled(GetDlgItem(driver.Sheet(), kNextButton)) != FALSE);
+  PrintFlag(prefix + "_cancel_enabled", IsWindowEnabled(GetDlgItem(driver.Sheet(), IDCANCEL)) != FALSE);
+  Print(prefix + "_cancel_text", WindowText(GetDlgItem(driver.Sheet(), IDCANCEL)));
+}
+
+// Answers every message box the sheet shows within timeoutMs with its first button (OK, or Yes),
+// reporting their texts as <prefix>_box<n>; the number answered.
+int AnswerBoxes(Driver& driver, const std::string& prefix, DWORD timeoutMs) {
+  int answered = 0;
+  while (const HWND box = driver.WaitForQuestion(answered == 0 ? timeoutMs : 1000)) {
+    ++answered;
+    Print(prefix + "_box" + std::to_string(answered), MessageText(box));
+    Driver::Answer(box, GetDlgItem(box, IDOK) ? IDOK : IDYES);
+  }
+  Print(prefix + "_boxes", answered);
+  return answered;
+}
+
+struct ListState {
+  HWND list;
+  int CountWithState(unsigned state) const {
+    const auto count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    int matching = 0;
+    for (int row = 0; row < count; ++row)
+      if ((SendMessageW(list, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK) & 0xF000) ==
+          state)
+        ++matching;
+    return matching;
+  }
+  void Print(const std::string& prefix) const {
+    ::Print(prefix + "_list_enabled", IsWindowEnabled(list) ? 1 : 0);
+    ::Print(prefix + "_list_bk", static_cast<long long>(SendMessageW(list, LVM_GETBKCOLOR, 0, 0)));
+    ::Print(prefix + "_list_text", static_cast<long long>(SendMessageW(list, LVM_GETTEXTCOLOR, 0, 0)));
+    ::Print(prefix + "_checked_rows", CountWithState(0x2000));
+  }
+};
+
+void ReportWelcome(Driver& driver, HWND page, const std::string& prefix) {
+  Print(prefix + "_title", ItemText(page, 1013));
+  Print(prefix + "_version_line", ItemText(page, 1056));
+  Print(prefix + "_folder", ItemText(page, 1000));
+  for (const int id : {1011, 1021, 1012, 1016, 1017})
+    PrintFlag(prefix + "_checked_" + std::to_string(id), Checked(page, id));
+  PrintButtons(driver, prefix);
+}
+
+void WalkAssociations(Driver& driver, HWND page) {
+  PrintFlag("assoc_1037_visible", IsWindowVisible(Item(page, 1037)) != FALSE);
+  PrintFlag("assoc_3311_checked", Checked(page, 3311));
+  PrintFlag("assoc_3311_enabled", IsWindowEnabled(Item(page, 3311)) != FALSE);
+  const ListState list{Item(page, 1579)};
+  Print("assoc_items", static_cast<long long>(SendMessageW(list.list, LVM_GETITEMCOUNT, 0, 0)));
+  Print("assoc_column0", static_cast<long long>(SendMessageW(list.list, LVM_GETCOLUMNWIDTH, 0, 0)));
+  Print("assoc_column1", static_cast<long long>(SendMessageW(list.list, LVM_GETCOLUMNWIDTH, 1, 0)));
+  list.Print("assoc_start");
+  for (const int id : {1091, 1080, 1081})
+    PrintFlag("assoc_start_enabled_" + std::to_string(id), IsWindowEnabled(Item(page, id)) != FALSE);
+  PrintButtons(driver, "assoc");
+  if (!IsWindowEnabled(Item(page, 3311))) return;
+  // Ticked: the list's own colours and the buttons come back; rows are chosen.
+  SendMessageW(Item(page, 3311), BM_CLICK, 0, 0);
+  for (const int id : {1091, 1080, 1081})
+    PrintFlag("assoc_ticked_enabled_" + std::to_string(id), IsWindowEnabled(Item(page, id)) != FALSE);
+  SendMessageW(Item(page, 1080), BM_CLICK, 0, 0);
+  Print("assoc_all_checked", list.CountWithState(0x2000));
+  SendMessageW(Item(page, 1091), BM_CLICK, 0, 0);
+  list.Print("assoc_ticked");
+  Print("assoc_images_last_checked",
+        (SendMessageW(list.list, LVM_GETITEMSTATE, 48, LVIS_STATEIMAGEMASK) & 0xF000) == 0x2000 ? 1 : 0);
+  Print("assoc_images_first_clear",
+        (SendMessageW(list.list, LVM_GETITEMSTATE, 49, LVIS_STATEIMAGEMASK) & 0xF000) == 0x1000 ? 1 : 0);
+  driver.Checkpoint(L"associations-ticked");
+  // Cleared again: the marks stay but the list is greyed and passes nothing on.
+  SendMessageW(Item(page, 3311), BM_CLICK, 0, 0);
+  list.Print("assoc_cleared");
+}
+
+int WalkPages(Driver& driver, const std::wstring& ending, const std::wstring& destination) {
+  if (!WaitUntil([&] { return driver.ActivePageId() == kWelcomeId; }, 10000)) return 1;
+  HWND welcome = PropSheet_IndexToHwnd(driver.Sheet(), 0);
+  ReportWelcome(driver, welcome, "welcome");
+  driver.Checkpoint(L"welcome");
+  if (!destination.empty()) SetDlgItemTextW(welcome, 1000, destination.c_str());
+
+  Print("whatsnew_page", driver.PressNext(kWhatsNewId) ? driver.ActivePageId() : 0);
+  const HWND whatsNew = PropSheet_IndexToHwnd(driver.Sheet(), 1);
+  const std::wstring notes = ItemText(whatsNew, 1000);
+  Print("whatsnew_length", static_cast<long long>(notes.size()));
+  Print("whatsnew_tail", notes.substr(notes.size() > 12 ? notes.size() - 12 : 0));
+  PrintButtons(driver, "whatsnew");
+  driver.Checkpoint(L"whatsnew");
+
+  Print("assoc_page", driver.PressNext(kAssociationsId) ? driver.ActivePageId() : 0);
+  const HWND associations = PropSheet_IndexToHwnd(driver.Sheet(), 2);
+  driver.Checkpoint(L"associations");
+  WalkAssociations(driver, associations);
+
+  Print("ready_page", driver.PressNext(kReadyId) ? driver.ActivePageId() : 0);
+  const HWND ready = PropSheet_IndexToHwnd(driver.Sheet(), 3);
+  Print("ready_destination", ItemText(ready, 1010));
+  PrintFlag("ready_checked_1038", Checked(ready, 1038));
+  PrintFlag("ready_checked_1039", Checked(ready, 1039));
+  PrintFlag("ready_installing_visible", IsWindowVisible(Item(ready, 1044)) != FALSE);
+  for (const int id : {1040, 1000, 1042})
+    PrintFlag("ready_visible_" + std::to_string(id), IsWindowVisible(Item(ready, id)) != FALSE);
+  PrintButtons(driver, "ready");
+  driver.Checkpoint(L"ready");
+
+  if (ending == L"exit") {
+    driver.Leave(L"exit-button");
+    if (const HWND box = driver.WaitForQuestion(5000)) Driver::Answer(box, IDYES);
+    Print("closed", driver.SheetClosed(10000) ? 1 : 0);
+    driver.ReportExit();
+    return 0;
+  }
+
+  PostMessageW(driver.Sheet(), PSM_PRESSBUTTON, PSBTN_NEXT, 0);
+  // The installation (or the refusal) may ask or report through message boxes first.
+  AnswerBoxes(driver, "next", ending == L"install" || ending == L"install-done" ? 3000 : 10000);
+  WaitUntil([&] { return driver.ActivePageId() != kReadyId || ending == L"blocked"; }, 60000);
+  Print("after_next_page", driver.ActivePageId());
+  PrintFlag("after_next_installing_visible", ShownStyle(ready, 1044));
+  PrintButtons(driver, "after_next");
+  if (ending == L"fail") {
+    // Back on the Welcome page, which warns of nothing and keeps what was typed.
+    ReportWelcome(driver, welcome, "welcome_again");
+    driver.Checkpoint(L"welcome-again");
+  }
+  if (ending == L"fail" || ending == L"blocked") {
+    if (ending == L"blocked") driver.Checkpoint(L"ready-blocked");
+    driver.Leave(L"exit-button");
+    if (const HWND box = driver.WaitForQuestion(5000)) Driver::Answer(box, IDYES);
+    Print("closed", driver.SheetClosed(10000) ? 1 : 0);
+    driver.ReportExit();
+    return 0;
+  }
+
+  const HWND finished = PropSheet_IndexToHwnd(driver.Sheet(), 4);
+  Print("finished_heading", ItemText(finished, 1015));
+  PrintFlag("finished_checked_1022", Checked(finished, 1022));
+  PrintFlag("finished_checked_1020", Checked(finished, 1020));
+  PrintButtons(driver, "finished");
+  driver.Checkpoint(L"finished");
+  if (ending == L"install") driver.ClearFinishedBoxes();
+  driver.Leave(L"exit-button");
+  Print("closed", driver.SheetClosed(20000) ? 1 : 0);
+  driver.ReportExit();
+  const HWND viewer =
+      WaitFor([] { return FindWindowW(L"Lanternix", nullptr); }, ending == L"install-done" ? 15000 : 1000);
+  PrintFlag("viewer_window", viewer != nullptr);
+  if (viewer) PostMessageW(viewer, WM_CLOSE, 0, 0);
+  return 0;
+}
+
+// The Welcome page's own controls: "&Uncheck all", a shortcut box bringing the radio buttons
+// back, and the folder picker started on each given folder and confirmed with OK.
+int WorkWelcome(Driver& driver, const std::vector<std::wstring>& startFolders) {
+  if (!WaitUntil([&] { return driver.ActivePageId() == kWelcomeId; }, 10000)) return 1;
+  const HWND welcome = PropSheet_IndexToHwnd(driver.Sheet(), 0);
+  SendMessageW(Item(welcome, 1017), BM_CLICK, 0, 0);
+  SendMessageW(Item(welcome, 1019), BM_CLICK, 0, 0);
+  for (const int id : {1011, 1021, 1012}) PrintFlag("unchecked_" + std::to_string(id), !Checked(welcome, id));
+  for (const int id : {1016, 1017}) {
+    PrintFlag("after_uncheck_enabled_" + std::to_string(id), IsWindowEnabled(Item(welcome, id)) != FALSE);
+    PrintFlag("after_uncheck_checked_" + std::to_string(id), Checked(welcome, id));
+  }
+  driver.Checkpoint(L"welcome-unchecked");
+  SendMessageW(Item(welcome, 1021), BM_CLICK, 0, 0);
+  for (const int id : {1016, 1017})
+    PrintFlag("after_box_enabled_" + std::to_string(id), IsWindowEnabled(Item(welcome, id)) != FALSE);
+
+  int picked = 0;
+  for (const std::wstring& folder : startFolders) {
+    const std::string prefix = "browse" + std::to_string(++picked);
+    SetDlgItemTextW(welcome, 1000, folder.c_str());
+    PostMessageW(Item(welcome, 1009), BM_CLICK, 0, 0);
+    const HWND picker = driver.WaitForQuestion(10000);
+    PrintFlag(prefix + "_opened", picker != nullptr);
+    if (!picker) continue;
+    // The picker fills its tree after it is shown; its selection follows.
+    Sleep(1000);
+    if (picked == 1) driver.Checkpoint(L"picker");
+    Driver::Answer(picker, IDOK);
+    Sleep(300);
+    Print(prefix + "_folder", ItemText(welcome, 1000));
+  }
+  driver.Leave(L"exit-button");
+  if (const HWND box = driver.WaitForQuestion(5000)) Driver::Answer(box, IDYES);
+  Print("closed", driver.SheetClosed(10000) ? 1 : 0);
+  driver.ReportExit();
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -289,9 +549,13 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring scenario = argv[2];
   const std::wstring how = argv[3];
   Driver driver(argv[1], argc > 4 ? argv[4] : L"");
-  if (!driver.Start()) return 1;
+  // A running viewer is reported by the first page as it comes up.
+  if (!driver.Start(scenario == L"pages" && how == L"blocked")) return 1;
   if (scenario == L"leave") return LeaveEarly(driver, how);
   if (scenario == L"finish") return LeaveFinished(driver, how);
+  if (scenario == L"pages") return WalkPages(driver, how, argc > 5 ? argv[5] : L"");
+  if (scenario == L"welcome")
+    return WorkWelcome(driver, std::vector<std::wstring>(argv + std::min(argc, 5), argv + argc));
   Print("error", L"unknown scenario " + scenario);
   return 2;
 }

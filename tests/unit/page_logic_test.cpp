@@ -14,6 +14,9 @@ TEST(WelcomePageLogicTest, TemplatesTakeTheirArgumentsInOrder) {
   EXPECT_EQ(FormatTemplate(L"version  %s  (%s bit)\n (admin)", {L"4.65", L"32"}), L"version  4.65  (32 bit)\n (admin)");
   // More markers than arguments, or other conversions, are left alone instead of read.
   EXPECT_EQ(FormatTemplate(L"%s %s %d %%", {L"a"}), L"a %s %d %%");
+  // The version has two digits after the point: 4.65, not 4.6 or 4.065.
+  EXPECT_EQ(FormatTemplate(L"version  %s  (%s bit)", {VersionText(), kBitnessText}),
+            L"version  4.65  (32 bit)");
 }
 
 TEST(WelcomePageLogicTest, DestinationNeedsADrive) {
