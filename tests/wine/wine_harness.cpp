@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
@@ -394,6 +395,42 @@ std::string ReadFileBytes(const fs::path& path) {
   std::ostringstream bytes;
   bytes << in.rdbuf();
   return bytes.str();
+}
+
+const char* const kVirtualDesktopRegistry =
+    "[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\r\n\"Desktop\"=\"Default\"\r\n\r\n"
+    "[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\r\n\"Default\"=\"800x600\"\r\n\r\n";
+
+CheckpointRun RunWithCheckpoints(WinePrefix& prefix, const fs::path& exe, const std::vector<std::string>& args,
+                                 const std::string& checkpointFolder, const std::string& shotPrefix,
+                                 std::chrono::seconds timeout) {
+  const fs::path shots = WorkFolder() / "screenshots";
+  fs::create_directories(shots);
+  // Checkpoints of an earlier run in this prefix must not answer for this one.
+  const fs::path folder = prefix.HostPath(checkpointFolder);
+  fs::remove_all(folder);
+  fs::create_directories(folder);
+  CheckpointRun run;
+  std::atomic<bool> finished{false};
+  std::thread tool([&] {
+    run.result = prefix.Run(exe, args, timeout);
+    finished = true;
+  });
+  std::set<std::string> taken;
+  while (!finished) {
+    for (const auto& entry : fs::directory_iterator(folder)) {
+      if (entry.path().extension() != ".request") continue;
+      const std::string checkpoint = entry.path().stem().string();
+      if (!taken.insert(checkpoint).second) continue;
+      const std::string file = (shots / (shotPrefix + "-" + checkpoint + ".png")).string();
+      const std::string command = "import -display " + Display() + " -window root '" + file + "'";
+      if (std::system(command.c_str()) == 0) run.checkpoints.push_back(checkpoint);
+      std::ofstream(folder / (checkpoint + ".done")) << "taken\n";
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  tool.join();
+  return run;
 }
 
 std::map<std::string, std::string> ParseToolReport(const std::string& output) {

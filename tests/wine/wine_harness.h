@@ -102,6 +102,23 @@ fs::path WorkFolder();
 
 std::string ReadFileBytes(const fs::path& path);
 
+// Registry text (for WinePrefix::ImportRegistry) that gives a prefix a Wine virtual desktop:
+// Xvfb runs no window manager, so without it no frame or title bar would be drawn or captured.
+// It takes effect the next time the prefix starts, so stop the prefix after importing it.
+extern const char* const kVirtualDesktopRegistry;
+
+struct CheckpointRun {
+  RunResult result;
+  std::vector<std::string> checkpoints;  // those photographed, in the order reached
+};
+
+// Runs a test tool that pauses at named checkpoints: it writes <checkpointFolder>\<name>.request
+// and waits for <name>.done. Each checkpoint is photographed as <shotPrefix>-<name>.png under
+// WorkFolder()/screenshots before the tool is let go on.
+CheckpointRun RunWithCheckpoints(WinePrefix& prefix, const fs::path& exe, const std::vector<std::string>& args,
+                                 const std::string& checkpointFolder, const std::string& shotPrefix,
+                                 std::chrono::seconds timeout = std::chrono::seconds(240));
+
 // The "name=value" lines a test tool printed (CR LF or LF), first value of each name.
 std::map<std::string, std::string> ParseToolReport(const std::string& output);
 

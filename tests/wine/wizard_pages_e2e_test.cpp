@@ -37,8 +37,7 @@ class WizardPages {
     fs::create_directories(prefix.HostPath("C:\\setup"));
     fs::copy_file(SetupExe(), prefix.HostPath(kSetup));
     prefix.ImportRegistry(
-        "[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\r\n\"Desktop\"=\"Default\"\r\n\r\n"
-        "[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\r\n\"Default\"=\"800x600\"\r\n\r\n"
+        std::string(kVirtualDesktopRegistry) +
         // The FAQ address goes to a handler that only leaves a note of what it was given.
         "[HKEY_CLASSES_ROOT\\https\\shell\\open\\command]\r\n"
         "@=\"C:\\\\windows\\\\system32\\\\cmd.exe /c echo %1> C:\\\\faq-opened.txt\"\r\n\r\n" +
@@ -55,30 +54,9 @@ class WizardPages {
 
   std::map<std::string, std::string> DriveWith(const std::vector<std::string>& args,
                                                const std::string& name) {
-    const fs::path shots = WorkFolder() / "screenshots";
-    fs::create_directories(shots);
-    fs::remove_all(prefix.HostPath(kCheckpoints));
-    fs::create_directories(prefix.HostPath(kCheckpoints));
-    std::atomic<bool> finished{false};
-    RunResult result;
-    std::thread driver([&] {
-      result = prefix.Run(ToolExe("wizard-driver"), args, std::chrono::seconds(240));
-      finished = true;
-    });
-    std::set<std::string> taken;
-    while (!finished) {
-      for (const auto& entry : fs::directory_iterator(prefix.HostPath(kCheckpoints))) {
-        if (entry.path().extension() != ".request") continue;
-        const std::string checkpoint = entry.path().stem().string();
-        if (!taken.insert(checkpoint).second) continue;
-        const std::string file = (shots / (name + "-" + checkpoint + ".png")).string();
-        const std::string command = "import -display " + Display() + " -window root '" + file + "'";
-        if (std::system(command.c_str()) == 0) screenshots.push_back(checkpoint);
-        std::ofstream(prefix.HostPath(std::string(kCheckpoints) + "\\" + checkpoint + ".done")) << "taken\n";
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    driver.join();
+    const CheckpointRun run = RunWithCheckpoints(prefix, ToolExe("wizard-driver"), args, kCheckpoints, name);
+    screenshots = run.checkpoints;
+    const RunResult& result = run.result;
     output = result.output;
     return ParseToolReport(result.output);
   }

@@ -28,41 +28,17 @@ class WizardSheet {
   WizardSheet() : prefix("win10") {
     fs::create_directories(prefix.HostPath("C:\\setup"));
     fs::copy_file(SetupExe(), prefix.HostPath(kSetup));
-    prefix.ImportRegistry(
-        "[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\r\n\"Desktop\"=\"Default\"\r\n\r\n"
-        "[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\r\n\"Default\"=\"800x600\"\r\n");
-    // The desktop settings are read when the prefix's desktop starts.
+    prefix.ImportRegistry(kVirtualDesktopRegistry);
     prefix.Stop();
   }
 
   // Runs the driver; at each checkpoint it reaches, a screenshot named <name>-<checkpoint>.png.
   std::map<std::string, std::string> Drive(const std::string& scenario, const std::string& way,
                                            const std::string& name) {
-    const fs::path shots = WorkFolder() / "screenshots";
-    fs::create_directories(shots);
-    // Checkpoints of an earlier run in this prefix must not answer for this one.
-    fs::remove_all(prefix.HostPath(kCheckpoints));
-    fs::create_directories(prefix.HostPath(kCheckpoints));
-    std::atomic<bool> finished{false};
-    RunResult result;
-    std::thread driver([&] {
-      result = prefix.Run(ToolExe("wizard-driver"), {kSetup, scenario, way, kCheckpoints});
-      finished = true;
-    });
-    std::set<std::string> taken;
-    while (!finished) {
-      for (const auto& entry : fs::directory_iterator(prefix.HostPath(kCheckpoints))) {
-        if (entry.path().extension() != ".request") continue;
-        const std::string checkpoint = entry.path().stem().string();
-        if (!taken.insert(checkpoint).second) continue;
-        const std::string file = (shots / (name + "-" + checkpoint + ".png")).string();
-        const std::string command = "import -display " + Display() + " -window root '" + file + "'";
-        if (std::system(command.c_str()) == 0) screenshots.push_back(file);
-        std::ofstream(prefix.HostPath(std::string(kCheckpoints) + "\\" + checkpoint + ".done")) << "taken\n";
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    driver.join();
+    const CheckpointRun run =
+        RunWithCheckpoints(prefix, ToolExe("wizard-driver"), {kSetup, scenario, way, kCheckpoints}, kCheckpoints, name);
+    screenshots = run.checkpoints;
+    const RunResult& result = run.result;
     output = result.output;
     return ParseToolReport(result.output);
   }
