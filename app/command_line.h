@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/install_options.h"
+#include "model/install_options.h"
 
 namespace lanternix {
 

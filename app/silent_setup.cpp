@@ -1,8 +1,8 @@
 #include "app/silent_setup.h"
 
 #include "app/command_line.h"
-#include "app/install_options.h"
-#include "app/system_probes.h"
+#include "model/install_options.h"
+#include "model/system_probes.h"
 #include "install/install_driver.h"
 #include "install/install_log.h"
 #include "install/viewer_ini.h"

@@ -5,7 +5,7 @@ enable_testing()
 add_library(lanternix_fake STATIC
   platform/fake/fake_platform.cpp
 )
-target_link_libraries(lanternix_fake PUBLIC lanternix_engine)
+target_link_libraries(lanternix_fake PUBLIC lanternix_platform)
 target_compile_options(lanternix_fake PRIVATE ${LANTERNIX_WARNINGS})
 
 # The payload, release notes and string table as the host build reaches them, generated from

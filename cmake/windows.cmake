@@ -7,7 +7,7 @@ add_library(lanternix_win32 STATIC
   platform/win32/profile_files.cpp
   platform/win32/resources.cpp
 )
-target_link_libraries(lanternix_win32 PUBLIC lanternix_engine ole32 uuid shell32 advapi32 user32 gdi32)
+target_link_libraries(lanternix_win32 PUBLIC lanternix_platform ole32 uuid shell32 advapi32 user32 gdi32)
 target_compile_options(lanternix_win32 PRIVATE ${LANTERNIX_WARNINGS})
 target_compile_definitions(lanternix_win32 PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
                                                   _WIN32_WINNT=0x0601)
@@ -26,7 +26,7 @@ add_executable(lanternix-setup WIN32
   wizard/wiz_property_page.cpp
   wizard/wiz_property_sheet.cpp
 )
-target_link_libraries(lanternix-setup PRIVATE lanternix_win32 lanternix_wizard_logic comctl32)
+target_link_libraries(lanternix-setup PRIVATE lanternix_app lanternix_win32 lanternix_wizard_logic comctl32)
 target_compile_options(lanternix-setup PRIVATE ${LANTERNIX_WARNINGS})
 target_link_options(lanternix-setup PRIVATE -municode)
 

@@ -1,6 +1,6 @@
 #include "install/folder_creation.h"
 
-#include "app/system_probes.h"
+#include "model/system_probes.h"
 #include "platform/text_limits.h"
 
 namespace lanternix {

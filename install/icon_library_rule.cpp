@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <cwctype>
 
-#include "app/system_probes.h"
+#include "model/system_probes.h"
 
 namespace lanternix {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/product.h"
+#include "model/product.h"
 #include "platform/platform.h"
 
 namespace lanternix {

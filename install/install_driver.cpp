@@ -1,6 +1,6 @@
 #include "install/install_driver.h"
 
-#include "app/system_probes.h"
+#include "model/system_probes.h"
 #include "install/folder_creation.h"
 #include "install/icon_library_rule.h"
 #include "install/install_log.h"

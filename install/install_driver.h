@@ -2,7 +2,7 @@
 // extraction, the INI file, the association question, registration, the Unicode INI file.
 #pragma once
 
-#include "app/install_options.h"
+#include "model/install_options.h"
 #include "platform/platform.h"
 
 namespace lanternix {

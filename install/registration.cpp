@@ -3,9 +3,9 @@
 #include <array>
 #include <string>
 
-#include "app/os_version_class.h"
-#include "app/product.h"
-#include "app/system_probes.h"
+#include "model/os_version_class.h"
+#include "model/product.h"
+#include "model/system_probes.h"
 #include "install/file_associations.h"
 #include "install/shortcuts.h"
 

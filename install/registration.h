@@ -7,7 +7,7 @@
 #include <span>
 #include <string_view>
 
-#include "app/format_catalogue.h"
+#include "model/format_catalogue.h"
 #include "platform/platform.h"
 
 namespace lanternix {

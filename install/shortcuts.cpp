@@ -2,8 +2,8 @@
 
 #include <cwchar>
 
-#include "app/product.h"
-#include "app/system_probes.h"
+#include "model/product.h"
+#include "model/system_probes.h"
 #include "install/folder_creation.h"
 #include "platform/text_limits.h"
 

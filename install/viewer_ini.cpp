@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/system_probes.h"
+#include "model/system_probes.h"
 #include "install/folder_creation.h"
 #include "platform/text_limits.h"
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cwctype>
 
-#include "app/product.h"
-#include "app/system_probes.h"
+#include "model/product.h"
+#include "model/system_probes.h"
 #include "install/viewer_ini.h"
 #include "platform/text_limits.h"
 #include "wizard/control_logic.h"

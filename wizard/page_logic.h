@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/install_options.h"
+#include "model/install_options.h"
 #include "platform/platform.h"
 
 namespace lanternix::wizard {

@@ -1,7 +1,7 @@
 #include "wizard/sheet_logic.h"
 
-#include "app/product.h"
-#include "app/system_probes.h"
+#include "model/product.h"
+#include "model/system_probes.h"
 #include "platform/text_limits.h"
 
 namespace lanternix::wizard {

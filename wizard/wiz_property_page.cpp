@@ -7,8 +7,8 @@
 #include <optional>
 #include <vector>
 
-#include "app/format_catalogue.h"
-#include "app/system_probes.h"
+#include "model/format_catalogue.h"
+#include "model/system_probes.h"
 #include "install/install_driver.h"
 #include "platform/text_limits.h"
 #include "platform/win32/handles.h"

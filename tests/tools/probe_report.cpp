@@ -9,7 +9,7 @@
 #include <cwchar>
 #include <string>
 
-#include "app/system_probes.h"
+#include "model/system_probes.h"
 #include "platform/win32/win32_platform.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <cwchar>
 #include <string>
 
-#include "app/format_catalogue.h"
+#include "model/format_catalogue.h"
 #include "install/registration.h"
 #include "platform/win32/win32_platform.h"
 

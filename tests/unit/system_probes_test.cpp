@@ -1,4 +1,4 @@
-#include "app/system_probes.h"
+#include "model/system_probes.h"
 
 #include <gtest/gtest.h>
 

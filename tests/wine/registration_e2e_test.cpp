@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/format_catalogue.h"
+#include "model/format_catalogue.h"
 #include "tests/wine/wine_harness.h"
 
 namespace lanternix::e2e {

@@ -1,8 +1,8 @@
-#include "app/system_probes.h"
+#include "model/system_probes.h"
 
 #include <cwchar>
 
-#include "app/product.h"
+#include "model/product.h"
 
 #include "platform/text_limits.h"
 

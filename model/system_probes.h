@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/os_version_class.h"
+#include "model/os_version_class.h"
 #include "platform/platform.h"
 
 namespace lanternix {

@@ -1,4 +1,4 @@
-#include "app/format_catalogue.h"
+#include "model/format_catalogue.h"
 
 namespace lanternix {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/format_catalogue.h"
+#include "model/format_catalogue.h"
 
 namespace lanternix {
 
