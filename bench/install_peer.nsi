@@ -2,11 +2,11 @@
 ; silent setup with its defaults: the same payload files into the same folder, the same uninstall
 ; entry and application keys.
 Unicode true
-Target amd64-unicode
+Target ${TARGET}
 SetCompressor zlib
 Name "Lanternix"
 OutFile "${OUT}"
-InstallDir "$PROGRAMFILES64\Lanternix"
+InstallDir "${PROGRAMS}\Lanternix"
 RequestExecutionLevel admin
 SilentInstall silent
 

@@ -127,7 +127,8 @@ void WriteExtensionAssociation(Platform& platform, std::wstring_view extension, 
 }
 
 void AddCapabilityAssociation(Platform& platform, std::wstring_view extension, std::wstring_view progIdStem) {
-  if (auto key = platform.registry.OpenKey(RegRoot::LocalMachine, kCapabilityAssociationsKey, kKeySetValue))
+  if (auto key =
+          platform.registry.OpenKey(RegRoot::LocalMachineNative, kCapabilityAssociationsKey, kKeySetValue))
     key->SetString(Concat({L".", extension}), ProgIdOf(progIdStem));
 }
 

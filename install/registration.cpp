@@ -85,14 +85,17 @@ void WriteUninstallEntry(Registry& registry, std::wstring_view installFolder, st
   key->SetDword(L"EstimatedSize", kEstimatedSizeKb);
 }
 
+// The shell that reads RegisteredApplications on 64-bit Windows is 64-bit: it follows the path
+// the value names in its own view. Written in the 32-bit view, the capabilities would sit under
+// Wow6432Node where it never looks, so the whole capabilities tree goes to the native view.
 void WriteCapabilities(Registry& registry, std::wstring_view exePath) {
-  registry.CreateKey(RegRoot::LocalMachine, kAppKey);
-  registry.SetDefaultValue(RegRoot::LocalMachine, std::wstring(kAppKey) + std::wstring(kOpenCommandSubKey),
-                           Quoted(exePath));
-  if (auto key = registry.CreateKey(RegRoot::LocalMachine, kCapabilitiesKey))
+  registry.CreateKey(RegRoot::LocalMachineNative, kAppKey);
+  registry.SetDefaultValue(RegRoot::LocalMachineNative,
+                           std::wstring(kAppKey) + std::wstring(kOpenCommandSubKey), Quoted(exePath));
+  if (auto key = registry.CreateKey(RegRoot::LocalMachineNative, kCapabilitiesKey))
     key->SetString(L"ApplicationDescription", kApplicationDescription);
-  registry.CreateKey(RegRoot::LocalMachine, std::wstring(kCapabilitiesKey) + L"\\FileAssociations");
-  if (auto key = registry.OpenKey(RegRoot::LocalMachine, kRegisteredApplicationsKey, kKeySetValue))
+  registry.CreateKey(RegRoot::LocalMachineNative, std::wstring(kCapabilitiesKey) + L"\\FileAssociations");
+  if (auto key = registry.OpenKey(RegRoot::LocalMachineNative, kRegisteredApplicationsKey, kKeySetValue))
     key->SetString(L"Lanternix", kCapabilitiesKey);
 }
 

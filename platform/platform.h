@@ -18,7 +18,11 @@ namespace lanternix {
 
 // ---------------------------------------------------------------- registry
 
-enum class RegRoot { LocalMachine, CurrentUser, ClassesRoot };
+// LocalMachine is HKEY_LOCAL_MACHINE in the view Windows gives this process: a 32-bit setup on
+// 64-bit Windows reads and writes SOFTWARE\... under SOFTWARE\Wow6432Node (all but the shared
+// classes). LocalMachineNative is the system's own view of the same hive, where the 64-bit shell
+// looks; on 32-bit Windows the two are one.
+enum class RegRoot { LocalMachine, CurrentUser, ClassesRoot, LocalMachineNative };
 
 // Access masks, numerically as Windows defines them, so callers state what the Win32 call got.
 inline constexpr std::uint32_t kKeyQueryValue = 0x0001;
@@ -28,7 +32,7 @@ inline constexpr std::uint32_t kKeyAllAccess = 0xF003F;
 
 // An open key; closing it is the destructor's job.
 class RegistryKey {
-public:
+ public:
   virtual ~RegistryKey() = default;
   // A named REG_SZ value, stored with its terminating zero. An empty name is the default value.
   virtual bool SetString(std::wstring_view name, std::wstring_view value) = 0;
@@ -38,7 +42,7 @@ public:
 };
 
 class Registry {
-public:
+ public:
   virtual ~Registry() = default;
   // RegSetValueW: the subkey's default value as REG_SZ; the subkey and its parents are created.
   virtual bool SetDefaultValue(RegRoot root, std::wstring_view subKey, std::wstring_view value) = 0;
@@ -57,7 +61,7 @@ enum class FolderCreation { Created, AlreadyExists, ParentMissing, Failed };
 
 // A file opened for writing; closed by Close() or the destructor.
 class OutputFile {
-public:
+ public:
   virtual ~OutputFile() = default;
   // Returns the number of bytes written, which is less than size on failure.
   virtual std::size_t Write(const void* data, std::size_t size) = 0;
@@ -69,12 +73,13 @@ public:
 struct ArchiveOpenName {
   std::wstring wide;   // used by the Win32 wide-name table
   std::string narrow;  // used by the host's fopen table
-  const void* Pointer() const { return narrow.empty() ? static_cast<const void*>(wide.c_str())
-                                                      : static_cast<const void*>(narrow.c_str()); }
+  const void* Pointer() const {
+    return narrow.empty() ? static_cast<const void*>(wide.c_str()) : static_cast<const void*>(narrow.c_str());
+  }
 };
 
 class FileSystem {
-public:
+ public:
   virtual ~FileSystem() = default;
   // Creates one folder level and tells "already there" apart from "parent missing".
   virtual FolderCreation CreateFolder(std::wstring_view path) = 0;
@@ -103,7 +108,7 @@ public:
 // section and key; a file that starts with the UTF-16LE byte-order mark is read and written as
 // UTF-16LE.
 class ProfileFiles {
-public:
+ public:
   virtual ~ProfileFiles() = default;
   // WritePrivateProfileStringW; no value removes the key.
   virtual bool WriteString(std::wstring_view path, std::wstring_view section, std::wstring_view key,
@@ -131,7 +136,7 @@ struct ShellLink {
 };
 
 class Shell {
-public:
+ public:
   virtual ~Shell() = default;
   // The folder's path as the shell reports it, without a final backslash added; none when the
   // shell cannot tell.
@@ -168,7 +173,7 @@ struct OsVersionRecord {
 };
 
 class SystemInfo {
-public:
+ public:
   virtual ~SystemInfo() = default;
   // RtlGetVersion from ntdll; none when the function is missing or reports a failure.
   virtual std::optional<OsVersionRecord> RtlVersion() = 0;
@@ -207,7 +212,7 @@ struct FileVersionData {
 };
 
 class VersionResources {
-public:
+ public:
   virtual ~VersionResources() = default;
   // None when version.dll or its functions are missing, or the file has no version resource.
   virtual std::optional<FileVersionData> Query(std::wstring_view path) = 0;
@@ -216,7 +221,7 @@ public:
 // ---------------------------------------------------------------- program resources and UI
 
 class ProgramResources {
-public:
+ public:
   virtual ~ProgramResources() = default;
   // LoadStringW into a buffer of maxChars characters; empty when the id does not exist.
   virtual std::wstring String(unsigned id, std::size_t maxChars) = 0;
@@ -234,7 +239,7 @@ inline constexpr int kIdYes = 6;
 inline constexpr int kIdNo = 7;
 
 class MessageBoxes {
-public:
+ public:
   virtual ~MessageBoxes() = default;
   // MessageBoxW owned by the active window; returns the button pressed.
   virtual int Show(std::wstring_view text, std::wstring_view caption, unsigned flags) = 0;

@@ -24,7 +24,9 @@ namespace fs = std::filesystem;
 
 // ---------------------------------------------------------------- text
 
-std::string ToUtf8(std::wstring_view text) { return WideToUtf8(text); }
+std::string ToUtf8(std::wstring_view text) {
+  return WideToUtf8(text);
+}
 
 std::wstring FromUtf8(std::string_view text) {
   std::wstring out;
@@ -95,7 +97,8 @@ std::vector<std::wstring> SplitLevels(std::wstring_view path) {
 // FILETIME ticks (100 ns since 1601-01-01) of a civil date and time.
 std::int64_t FileTimeOf(int year, unsigned month, unsigned day, int hour, int minute, int second) {
   using namespace std::chrono;
-  const sys_days date = year_month_day{std::chrono::year{year}, std::chrono::month{month}, std::chrono::day{day}};
+  const sys_days date =
+      year_month_day{std::chrono::year{year}, std::chrono::month{month}, std::chrono::day{day}};
   const sys_days epoch1601 = year_month_day{std::chrono::year{1601}, January, std::chrono::day{1}};
   const std::int64_t seconds = (date - epoch1601).count() * 86400LL + hour * 3600 + minute * 60 + second;
   return seconds * 10'000'000LL;
@@ -129,7 +132,7 @@ std::int64_t NowAsFileTime() {
 // ---------------------------------------------------------------- registry
 
 class FakeRegistryKey final : public RegistryKey {
-public:
+ public:
   FakeRegistryKey(FakeRegistry& registry, RegRoot root, std::wstring subKey, bool writable)
       : registry_(registry), root_(root), subKey_(std::move(subKey)), writable_(writable) {}
 
@@ -139,7 +142,8 @@ public:
 
   bool SetDword(std::wstring_view name, std::uint32_t value) override {
     std::vector<std::uint8_t> data(4);
-    for (int i = 0; i < 4; ++i) data[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+      data[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (8 * i));
     return Set(name, RegistryValue{kRegDword, std::move(data)});
   }
 
@@ -152,7 +156,7 @@ public:
     return text;
   }
 
-private:
+ private:
   bool Set(std::wstring_view name, RegistryValue value) {
     FakeRegistry::Key* key = registry_.Find(root_, subKey_);
     if (!writable_ || !key) return false;
@@ -183,6 +187,7 @@ std::wstring FakeRegistry::RootName(RegRoot root) {
     case RegRoot::LocalMachine: return L"HKLM";
     case RegRoot::CurrentUser: return L"HKCU";
     case RegRoot::ClassesRoot: return L"HKCR";
+    case RegRoot::LocalMachineNative: return L"HKLM64";
   }
   return L"?";
 }
@@ -274,8 +279,7 @@ std::optional<std::uint32_t> FakeRegistry::DwordValue(RegRoot root, std::wstring
                                     static_cast<std::uint32_t>(value->data[3]) << 24);
 }
 
-void FakeRegistry::Seed(RegRoot root, std::wstring_view subKey, std::wstring_view name,
-                        RegistryValue value) {
+void FakeRegistry::Seed(RegRoot root, std::wstring_view subKey, std::wstring_view name, RegistryValue value) {
   Key* key = CreatePath(root, subKey);
   key->names.emplace(Lower(name), std::wstring(name));
   key->values[Lower(name)] = std::move(value);
@@ -292,7 +296,7 @@ std::vector<std::wstring> FakeRegistry::Keys() const {
 namespace {
 
 class FakeOutputFile final : public OutputFile {
-public:
+ public:
   explicit FakeOutputFile(std::FILE* file) : file_(file) {}
   ~FakeOutputFile() override { Close(); }
   std::size_t Write(const void* data, std::size_t size) override {
@@ -305,7 +309,7 @@ public:
     return ok;
   }
 
-private:
+ private:
   std::FILE* file_;
 };
 
@@ -325,7 +329,8 @@ FakeFileSystem::~FakeFileSystem() {
 }
 
 void FakeFileSystem::AddDrive(wchar_t letter) {
-  fs::create_directories(root_ / std::string(1, static_cast<char>(std::towupper(static_cast<wint_t>(letter)))));
+  fs::create_directories(root_ /
+                         std::string(1, static_cast<char>(std::towupper(static_cast<wint_t>(letter)))));
 }
 
 void FakeFileSystem::AddNetworkShare(std::wstring_view uncShare) {
@@ -423,9 +428,13 @@ std::unique_ptr<OutputFile> FakeFileSystem::Open(std::wstring_view path, bool ap
   return std::make_unique<FakeOutputFile>(file);
 }
 
-std::unique_ptr<OutputFile> FakeFileSystem::OpenForWriting(std::wstring_view path) { return Open(path, false); }
+std::unique_ptr<OutputFile> FakeFileSystem::OpenForWriting(std::wstring_view path) {
+  return Open(path, false);
+}
 
-std::unique_ptr<OutputFile> FakeFileSystem::OpenForAppending(std::wstring_view path) { return Open(path, true); }
+std::unique_ptr<OutputFile> FakeFileSystem::OpenForAppending(std::wstring_view path) {
+  return Open(path, true);
+}
 
 std::optional<std::vector<std::uint8_t>> FakeFileSystem::ReadAll(std::wstring_view path) {
   const auto host = HostPath(path);
@@ -462,9 +471,9 @@ bool FakeFileSystem::SetFileTimesFromDos(std::wstring_view path, std::uint32_t d
   if (!host || Locked(*host) || !fs::is_regular_file(*host)) return false;
   const unsigned date = dosDateTime >> 16;
   const unsigned time = dosDateTime & 0xFFFF;
-  const std::int64_t local =
-      FileTimeOf(static_cast<int>(1980 + (date >> 9)), (date >> 5) & 0x0F, date & 0x1F,
-                 static_cast<int>(time >> 11), static_cast<int>((time >> 5) & 0x3F), static_cast<int>((time & 0x1F) * 2));
+  const std::int64_t local = FileTimeOf(static_cast<int>(1980 + (date >> 9)), (date >> 5) & 0x0F, date & 0x1F,
+                                        static_cast<int>(time >> 11), static_cast<int>((time >> 5) & 0x3F),
+                                        static_cast<int>((time & 0x1F) * 2));
   const std::int64_t utc = local - std::int64_t{utcOffsetMinutes_} * 60 * 10'000'000LL;
   creationTimes_[*host] = utc;
   SetHostWriteTime(*host, utc);
@@ -477,7 +486,9 @@ std::optional<std::int64_t> FakeFileSystem::FileSize(std::wstring_view path) {
   return static_cast<std::int64_t>(fs::file_size(*host));
 }
 
-void FakeFileSystem::FillArchiveFunctions(zlib_filefunc64_def_s& table) { fill_fopen64_filefunc(&table); }
+void FakeFileSystem::FillArchiveFunctions(zlib_filefunc64_def_s& table) {
+  fill_fopen64_filefunc(&table);
+}
 
 ArchiveOpenName FakeFileSystem::ArchiveName(std::wstring_view path) {
   const auto host = HostPath(path);
@@ -578,7 +589,9 @@ std::optional<std::wstring> SectionName(std::wstring_view line) {
 }
 
 // The key name of a "key=value" line (a line without "=" is a key without value).
-std::wstring KeyName(std::wstring_view line) { return TrimBlanks(line.substr(0, line.find(L'='))); }
+std::wstring KeyName(std::wstring_view line) {
+  return TrimBlanks(line.substr(0, line.find(L'=')));
+}
 
 struct IniPlace {
   std::size_t section = std::wstring::npos;  // index of the section's header line
@@ -708,7 +721,8 @@ std::wstring FakeSystemInfo::AnsiToWide(std::string_view text) {
 
 std::string FakeSystemInfo::WideToAnsi(std::wstring_view text) {
   std::string ansi;
-  for (const wchar_t ch : text) ansi.push_back(static_cast<std::uint32_t>(ch) < 0x100 ? static_cast<char>(ch) : '?');
+  for (const wchar_t ch : text)
+    ansi.push_back(static_cast<std::uint32_t>(ch) < 0x100 ? static_cast<char>(ch) : '?');
   return ansi;
 }
 

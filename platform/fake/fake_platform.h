@@ -28,10 +28,9 @@ struct RegistryValue {
 };
 
 class FakeRegistry final : public Registry {
-public:
+ public:
   bool SetDefaultValue(RegRoot root, std::wstring_view subKey, std::wstring_view value) override;
-  std::unique_ptr<RegistryKey> OpenKey(RegRoot root, std::wstring_view subKey,
-                                       std::uint32_t access) override;
+  std::unique_ptr<RegistryKey> OpenKey(RegRoot root, std::wstring_view subKey, std::uint32_t access) override;
   std::unique_ptr<RegistryKey> CreateKey(RegRoot root, std::wstring_view subKey) override;
   bool DeleteKey(RegRoot root, std::wstring_view subKey) override;
 
@@ -45,29 +44,35 @@ public:
   // Stores a value as another program would have, with any type and bytes.
   void Seed(RegRoot root, std::wstring_view subKey, std::wstring_view name, RegistryValue value);
   // Keys below this root refuse to be created or written, as HKLM does for a non-administrator.
-  void DenyWrites(RegRoot root) { deniedRoots_.insert(Canonical(root)); }
+  void DenyWrites(RegRoot root) { deniedRoots_.insert(Hive(root)); }
   // Every key path that exists, as "HKLM\path", in a stable order.
   std::vector<std::wstring> Keys() const;
   // One line per call that changed something, in call order ("create HKCU\...", "delete ...").
   const std::vector<std::wstring>& Journal() const { return journal_; }
 
   struct Key {
-    std::wstring path;                            // as first written
-    std::map<std::wstring, std::wstring> names;   // lower-cased name -> name as first written
-    std::map<std::wstring, RegistryValue> values; // lower-cased name -> value
+    std::wstring path;                             // as first written
+    std::map<std::wstring, std::wstring> names;    // lower-cased name -> name as first written
+    std::map<std::wstring, RegistryValue> values;  // lower-cased name -> value
   };
 
-private:
+ private:
   friend class FakeRegistryKey;
   // HKEY_CLASSES_ROOT is the machine's SOFTWARE\Classes here, which is where an
   // administrator's writes to it land on Windows.
-  static RegRoot Canonical(RegRoot root) { return root == RegRoot::ClassesRoot ? RegRoot::LocalMachine : root; }
+  // Where a key is stored: the classes root is a part of the machine's view. The machine's native
+  // view is kept apart, as a 32-bit process on 64-bit Windows sees it.
+  static RegRoot Canonical(RegRoot root) {
+    return root == RegRoot::ClassesRoot ? RegRoot::LocalMachine : root;
+  }
+  // Whose permissions apply: both views of the machine hive share them.
+  static RegRoot Hive(RegRoot root) { return root == RegRoot::CurrentUser ? root : RegRoot::LocalMachine; }
   static std::wstring CanonicalPath(RegRoot root, std::wstring_view subKey);
   static std::wstring RootName(RegRoot root);
   Key* Find(RegRoot root, std::wstring_view subKey);
   const Key* Find(RegRoot root, std::wstring_view subKey) const;
   Key* CreatePath(RegRoot root, std::wstring_view subKey);
-  bool Denied(RegRoot root) const { return deniedRoots_.count(Canonical(root)) != 0; }
+  bool Denied(RegRoot root) const { return deniedRoots_.count(Hive(root)) != 0; }
 
   std::map<std::pair<RegRoot, std::wstring>, Key> keys_;  // lower-cased canonical path
   std::set<RegRoot> deniedRoots_;
@@ -75,12 +80,12 @@ private:
 };
 
 struct FakeFileTimes {
-  std::int64_t creation = 0;   // FILETIME ticks, UTC
+  std::int64_t creation = 0;  // FILETIME ticks, UTC
   std::int64_t lastWrite = 0;
 };
 
 class FakeFileSystem final : public FileSystem {
-public:
+ public:
   FakeFileSystem();
   ~FakeFileSystem() override;
   FakeFileSystem(const FakeFileSystem&) = delete;
@@ -120,7 +125,7 @@ public:
   // folded, trailing spaces and dots dropped from each level.
   std::wstring FullPath(std::wstring_view path) const;
 
-private:
+ private:
   bool Locked(const std::filesystem::path& host) const { return locked_.count(host) != 0; }
   bool InReadOnlyFolder(const std::filesystem::path& host) const;
   std::unique_ptr<OutputFile> Open(std::wstring_view path, bool append);
@@ -139,20 +144,20 @@ private:
 // were, a new key goes after the last key of its section, a new section at the end. ANSI is the
 // fake's Latin-1 code page.
 class FakeProfileFiles final : public ProfileFiles {
-public:
+ public:
   FakeProfileFiles(FakeFileSystem& files, SystemInfo& system) : files_(files), system_(system) {}
   bool WriteString(std::wstring_view path, std::wstring_view section, std::wstring_view key,
                    std::optional<std::wstring_view> value) override;
   std::wstring ReadString(std::wstring_view path, std::wstring_view section, std::wstring_view key,
                           std::size_t maxChars) override;
 
-private:
+ private:
   FakeFileSystem& files_;
   SystemInfo& system_;
 };
 
 class FakeShell final : public Shell {
-public:
+ public:
   explicit FakeShell(FakeFileSystem& files);
   std::optional<std::wstring> SpecialFolder(int csidl) override;
   bool SaveShellLink(std::wstring_view linkPath, const ShellLink& link) override;
@@ -161,19 +166,19 @@ public:
   void NotifyIconsChanged() override { ++iconNotifications; }
 
   // ---- for tests
-  std::map<int, std::wstring> folders;           // CSIDL -> path; a missing one is "unknown"
-  std::map<std::wstring, ShellLink> links;       // full link path -> what was saved last
-  std::vector<std::wstring> opened;              // documents and addresses, in order
+  std::map<int, std::wstring> folders;      // CSIDL -> path; a missing one is "unknown"
+  std::map<std::wstring, ShellLink> links;  // full link path -> what was saved last
+  std::vector<std::wstring> opened;         // documents and addresses, in order
   std::intptr_t openResult = 42;
   int associationNotifications = 0;
   int iconNotifications = 0;
 
-private:
+ private:
   FakeFileSystem& files_;
 };
 
 class FakeSystemInfo final : public SystemInfo {
-public:
+ public:
   std::optional<OsVersionRecord> RtlVersion() override { return rtlVersion; }
   OsVersionRecord VersionEx() override { return versionEx; }
   std::optional<std::wstring> Environment(std::wstring_view name) override;
@@ -206,18 +211,18 @@ public:
 };
 
 class FakeVersionResources final : public VersionResources {
-public:
+ public:
   explicit FakeVersionResources(FakeFileSystem& files) : files_(files) {}
   // Only a file that exists has its version resource.
   std::optional<FileVersionData> Query(std::wstring_view path) override;
   std::map<std::wstring, FileVersionData> byPath;  // full Windows path -> data
 
-private:
+ private:
   FakeFileSystem& files_;
 };
 
 class FakeProgramResources final : public ProgramResources {
-public:
+ public:
   std::wstring String(unsigned id, std::size_t maxChars) override;
   std::span<const std::uint8_t> Bytes(std::wstring_view type, unsigned id) override;
   std::map<unsigned, std::wstring> strings;
@@ -233,14 +238,14 @@ struct ShownMessage {
 };
 
 class FakeMessageBoxes final : public MessageBoxes {
-public:
+ public:
   int Show(std::wstring_view text, std::wstring_view caption, unsigned flags) override;
   std::vector<ShownMessage> shown;
   std::deque<int> answers;  // taken in order; IDOK (1) when none is left
 };
 
 class FakePlatform {
-public:
+ public:
   FakePlatform();
   Platform& Get() { return platform_; }
 
@@ -253,7 +258,7 @@ public:
   FakeProgramResources resources;
   FakeMessageBoxes messages;
 
-private:
+ private:
   Platform platform_{registry, files, profiles, shell, system, versions, resources, messages};
 };
 

@@ -9,15 +9,32 @@ namespace {
 
 HKEY RootKey(RegRoot root) {
   switch (root) {
-    case RegRoot::LocalMachine: return HKEY_LOCAL_MACHINE;
+    case RegRoot::LocalMachine:
+    case RegRoot::LocalMachineNative: return HKEY_LOCAL_MACHINE;
     case RegRoot::CurrentUser: return HKEY_CURRENT_USER;
     case RegRoot::ClassesRoot: return HKEY_CLASSES_ROOT;
   }
   return HKEY_LOCAL_MACHINE;
 }
 
+bool RunsUnderWow64() {
+  BOOL wow64 = FALSE;
+  // IsWow64Process is missing before XP SP2; such a system has no 64-bit view to reach.
+  using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
+  const auto isWow64Process = reinterpret_cast<IsWow64ProcessFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "IsWow64Process")));
+  return isWow64Process && isWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
+// The view flag a root needs. Only a process under WOW64 asks for the 64-bit view: Windows 2000
+// rejects the flag, and elsewhere there is only one view.
+REGSAM ViewFlag(RegRoot root) {
+  static const bool wow64 = RunsUnderWow64();
+  return root == RegRoot::LocalMachineNative && wow64 ? KEY_WOW64_64KEY : 0;
+}
+
 class Win32RegistryKey final : public RegistryKey {
-public:
+ public:
   explicit Win32RegistryKey(UniqueKey key) : key_(std::move(key)) {}
 
   bool SetString(std::wstring_view name, std::wstring_view value) override {
@@ -31,8 +48,8 @@ public:
   bool SetDword(std::wstring_view name, std::uint32_t value) override {
     const std::wstring nameText(name);
     const DWORD data = value;
-    return RegSetValueExW(key_.Get(), nameText.c_str(), 0, REG_DWORD,
-                          reinterpret_cast<const BYTE*>(&data), sizeof data) == ERROR_SUCCESS;
+    return RegSetValueExW(key_.Get(), nameText.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
+                          sizeof data) == ERROR_SUCCESS;
   }
 
   std::optional<std::wstring> ReadString(std::wstring_view name, std::size_t maxChars) override {
@@ -50,7 +67,7 @@ public:
     return buffer;
   }
 
-private:
+ private:
   UniqueKey key_;
 };
 
@@ -58,6 +75,14 @@ private:
 
 bool Win32Registry::SetDefaultValue(RegRoot root, std::wstring_view subKey, std::wstring_view value) {
   const std::wstring keyText(subKey), valueText(value);
+  if (const REGSAM view = ViewFlag(root)) {
+    // RegSetValueW takes no view flag: create the key in the wanted view and set its default.
+    UniqueKey key;
+    if (RegCreateKeyExW(RootKey(root), keyText.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view, nullptr,
+                        key.Put(), nullptr) != ERROR_SUCCESS)
+      return false;
+    return Win32RegistryKey(std::move(key)).SetString(L"", valueText);
+  }
   return RegSetValueW(RootKey(root), keyText.c_str(), REG_SZ, valueText.c_str(),
                       static_cast<DWORD>(valueText.size() * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
@@ -66,7 +91,7 @@ std::unique_ptr<RegistryKey> Win32Registry::OpenKey(RegRoot root, std::wstring_v
                                                     std::uint32_t access) {
   const std::wstring keyText(subKey);
   UniqueKey key;
-  if (RegOpenKeyExW(RootKey(root), keyText.c_str(), 0, access, key.Put()) != ERROR_SUCCESS)
+  if (RegOpenKeyExW(RootKey(root), keyText.c_str(), 0, access | ViewFlag(root), key.Put()) != ERROR_SUCCESS)
     return nullptr;
   return std::make_unique<Win32RegistryKey>(std::move(key));
 }
@@ -74,12 +99,25 @@ std::unique_ptr<RegistryKey> Win32Registry::OpenKey(RegRoot root, std::wstring_v
 std::unique_ptr<RegistryKey> Win32Registry::CreateKey(RegRoot root, std::wstring_view subKey) {
   const std::wstring keyText(subKey);
   UniqueKey key;
-  if (RegCreateKeyW(RootKey(root), keyText.c_str(), key.Put()) != ERROR_SUCCESS) return nullptr;
+  const bool created =
+      ViewFlag(root)
+          ? RegCreateKeyExW(RootKey(root), keyText.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | ViewFlag(root),
+                            nullptr, key.Put(), nullptr) == ERROR_SUCCESS
+          : RegCreateKeyW(RootKey(root), keyText.c_str(), key.Put()) == ERROR_SUCCESS;
+  if (!created) return nullptr;
   return std::make_unique<Win32RegistryKey>(std::move(key));
 }
 
 bool Win32Registry::DeleteKey(RegRoot root, std::wstring_view subKey) {
   const std::wstring keyText(subKey);
+  if (const REGSAM view = ViewFlag(root)) {
+    // RegDeleteKeyW cannot reach the other view; RegDeleteKeyExW exists wherever WOW64 does, but
+    // is looked up so that the setup still starts on 32-bit XP, which lacks it.
+    using RegDeleteKeyExFn = LSTATUS(WINAPI*)(HKEY, LPCWSTR, REGSAM, DWORD);
+    const auto deleteKeyEx = reinterpret_cast<RegDeleteKeyExFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"advapi32.dll"), "RegDeleteKeyExW")));
+    return deleteKeyEx && deleteKeyEx(RootKey(root), keyText.c_str(), view, 0) == ERROR_SUCCESS;
+  }
   return RegDeleteKeyW(RootKey(root), keyText.c_str()) == ERROR_SUCCESS;
 }
 

@@ -18,6 +18,8 @@ using fake::kRegSz;
 using fake::RegistryValue;
 
 constexpr RegRoot kHklm = RegRoot::LocalMachine;
+// The capabilities and RegisteredApplications live in the view the 64-bit shell reads.
+constexpr RegRoot kHklmNative = RegRoot::LocalMachineNative;
 constexpr RegRoot kHkcu = RegRoot::CurrentUser;
 constexpr const wchar_t* kExe = L"C:\\Apps\\Viewer\\l_tern32.exe";
 constexpr const wchar_t* kOpenCommand = L"\"C:\\Apps\\Viewer\\l_tern32.exe\" \"%1\"";
@@ -52,7 +54,7 @@ class RegistrationTest : public ::testing::Test {
  protected:
   RegistrationTest() {
     // Present on every Windows since Vista; the registration only adds its value to it.
-    platform.registry.Seed(kHklm, L"SOFTWARE\\RegisteredApplications", L"Other Viewer",
+    platform.registry.Seed(kHklmNative, L"SOFTWARE\\RegisteredApplications", L"Other Viewer",
                            RegistryValue{kRegSz, {'x', 0, 0, 0}});
   }
 
@@ -101,7 +103,7 @@ class RegistrationTest : public ::testing::Test {
   }
   std::size_t CapabilitiesWritten() {
     return JournalCount([](const std::wstring& line) {
-      return line.starts_with(L"set HKLM\\" + std::wstring(kFileAssociationsKey) + L" [.");
+      return line.starts_with(L"set HKLM64\\" + std::wstring(kFileAssociationsKey) + L" [.");
     });
   }
   std::size_t UserChoicesWritten() {
@@ -148,10 +150,10 @@ TEST_P(RegistrationMatrixTest, ImagesSelectedWithThumbnails) {
   EXPECT_EQ(Register({.thumbs = 1, .selection = ImageFormatsSelection()}), 1);
 
   EXPECT_EQ(platform.registry.KeyExists(kHklm, kBrowseVerbKey), param.vista);
-  EXPECT_EQ(platform.registry.KeyExists(kHklm, L"SOFTWARE\\Lanternix\\Capabilities"), param.vista);
-  EXPECT_EQ(
-      platform.registry.StringValue(kHklm, L"SOFTWARE\\RegisteredApplications", L"Lanternix").has_value(),
-      param.vista);
+  EXPECT_EQ(platform.registry.KeyExists(kHklmNative, L"SOFTWARE\\Lanternix\\Capabilities"), param.vista);
+  EXPECT_EQ(platform.registry.StringValue(kHklmNative, L"SOFTWARE\\RegisteredApplications", L"Lanternix")
+                .has_value(),
+            param.vista);
   EXPECT_EQ(Default(kHklm, L"SOFTWARE\\Classes\\Lanternix\\shell\\open\\command"), kOpenCommand);
   EXPECT_EQ(platform.registry.DwordValue(kHklm, kUninstallKey, L"VersionMinor"), 65u);
 
@@ -231,11 +233,12 @@ TEST_F(RegistrationTest, ApplicationKeysAndUninstallEntryFromATrimmedFolder) {
               IndexOf(L"set HKLM\\" + std::wstring(kUninstallKey) + L" [" + order[i] + L"]"));
 
   // The capabilities' open command has the bare quoted executable, without "%1".
-  EXPECT_EQ(Default(kHklm, L"SOFTWARE\\Lanternix\\shell\\open\\command"),
+  EXPECT_EQ(Default(kHklmNative, L"SOFTWARE\\Lanternix\\shell\\open\\command"),
             L"\"C:\\Apps\\Viewer\\l_tern32.exe\"");
-  EXPECT_EQ(registry.StringValue(kHklm, L"SOFTWARE\\Lanternix\\Capabilities", L"ApplicationDescription"),
-            L"Picture viewer, editor and converter - one of the most popular viewers worldwide");
-  EXPECT_EQ(registry.StringValue(kHklm, L"SOFTWARE\\RegisteredApplications", L"Lanternix"),
+  EXPECT_EQ(
+      registry.StringValue(kHklmNative, L"SOFTWARE\\Lanternix\\Capabilities", L"ApplicationDescription"),
+      L"Picture viewer, editor and converter - one of the most popular viewers worldwide");
+  EXPECT_EQ(registry.StringValue(kHklmNative, L"SOFTWARE\\RegisteredApplications", L"Lanternix"),
             L"SOFTWARE\\Lanternix\\Capabilities");
   // The thumbnails link is made through the shortcut steps.
   EXPECT_EQ(platform.shell.links.size(), 1u);
@@ -290,9 +293,9 @@ TEST_F(RegistrationTest, EveryFormatGetsItsClassKeyIconAndCapability) {
                 suffix.empty() ? std::wstring(L"%1") : kExe + suffix)
           << r;
       EXPECT_EQ(Default(kHklm, classKey + L"\\shell\\open\\command"), kOpenCommand) << r;
-      EXPECT_EQ(
-          platform.registry.StringValue(kHklm, kFileAssociationsKey, L"." + std::wstring(pair.extension)),
-          L"Lanternix." + std::wstring(pair.progIdStem));
+      EXPECT_EQ(platform.registry.StringValue(kHklmNative, kFileAssociationsKey,
+                                              L"." + std::wstring(pair.extension)),
+                L"Lanternix." + std::wstring(pair.progIdStem));
     }
   }
   EXPECT_EQ(Default(kHklm, L"SOFTWARE\\Classes\\Lanternix.jpg"), L"Lanternix JPG File");
@@ -408,6 +411,7 @@ TEST_F(RegistrationTest, XpAssociatesPerUserAndMachineWideOnlyOnRequest) {
   EXPECT_EQ(MachineDefault(L"jpg"), std::nullopt);
   EXPECT_FALSE(AnyKeyContains(L"UserChoice"));
   EXPECT_FALSE(platform.registry.KeyExists(kHklm, L"SOFTWARE\\Lanternix"));
+  EXPECT_FALSE(platform.registry.KeyExists(kHklmNative, L"SOFTWARE\\Lanternix"));
 
   Register({.selection = RowsSelected({2}), .associateForAllUsers = 1});
   EXPECT_EQ(MachineDefault(L"bmp"), L"Lanternix.bmp");

@@ -8,7 +8,9 @@
 namespace lanternix::e2e {
 namespace {
 
-fs::path PayloadZip() { return Win64Build() / "payload" / "payload.zip"; }
+fs::path PayloadZip() {
+  return PayloadFile("payload.zip");
+}
 
 // The payload unpacked by an independent reader, which also reads stored times as local time.
 fs::path UnzipReference() {

@@ -8,7 +8,8 @@
 namespace lanternix::e2e {
 namespace {
 
-std::map<std::string, std::string> ProbeReport(WinePrefix& prefix, const std::vector<std::string>& args = {}) {
+std::map<std::string, std::string> ProbeReport(WinePrefix& prefix,
+                                               const std::vector<std::string>& args = {}) {
   const RunResult result = prefix.Run(ToolExe("probe-report"), args);
   EXPECT_EQ(result.exitCode, 0) << result.output;
   return ParseToolReport(result.output);
@@ -30,7 +31,7 @@ INSTANTIATE_TEST_SUITE_P(WineVersions, OsVersionMatrixTest,
 TEST(InstallFolderProbeTest, DefaultFolderAndSeededInstallation) {
   WinePrefix prefix("win10");
   auto report = ProbeReport(prefix);
-  EXPECT_EQ(report["default_folder"], "C:\\Program Files\\Lanternix");
+  EXPECT_EQ(report["default_folder"], ProgramFilesFolder() + "\\Lanternix");
   EXPECT_EQ(report["existing_folder"], "<none>");
 
   prefix.ImportRegistry(
@@ -45,7 +46,7 @@ TEST(InstallFolderProbeTest, DefaultFolderAndSeededInstallation) {
 TEST(PayloadUnderWineTest, IconLibraryReadsAsThePublishers430) {
   WinePrefix prefix("win10");
   fs::create_directories(prefix.HostPath("C:\\probe"));
-  fs::copy_file(Win64Build() / "payload" / "Icons.dll", prefix.HostPath("C:\\probe\\Icons.dll"));
+  fs::copy_file(PayloadFile("Icons.dll"), prefix.HostPath("C:\\probe\\Icons.dll"));
   auto report = ProbeReport(prefix, {"file", "C:\\probe\\Icons.dll"});
   EXPECT_EQ(report["version_found"], "1");
   EXPECT_EQ(report["version"], "4.30");
@@ -60,7 +61,7 @@ TEST(PayloadUnderWineTest, IconLibraryReadsAsThePublishers430) {
 TEST(PayloadUnderWineTest, ViewerWindowIsFoundWhileItRuns) {
   WinePrefix prefix("win10");
   EXPECT_EQ(ProbeReport(prefix, {"window", "Lanternix", "0"})["window"], "0");
-  prefix.Start(Win64Build() / "payload" / "l_tern32.exe", {"/thumbs"});
+  prefix.Start(PayloadFile("l_tern32.exe"), {"/thumbs"});
   EXPECT_EQ(ProbeReport(prefix, {"window", "Lanternix", "20"})["window"], "1");
 }
 

@@ -9,7 +9,7 @@
 namespace lanternix::e2e {
 namespace {
 
-constexpr const char* kProgramFolder = "C:\\Program Files\\Lanternix";
+const std::string kProgramFolder = ProgramFilesFolder() + "\\Lanternix";
 constexpr const char* kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lanternix";
 constexpr const char* kUserIni = "C:\\users\\root\\AppData\\Roaming\\Lanternix\\l_tern32.ini";
 constexpr const char* kUserDesktop = "C:\\users\\root\\Desktop";
@@ -17,22 +17,27 @@ const std::string kSeparator = "\r\n" + std::string(48, '-') + "\r\n";
 const std::string kMessage5 = "Invalid destination directory!";
 const std::string kMessage7 =
     "Can't install all files!\r\n\r\nPlease close all running Lanternix instances and check your destination "
-    "directory for free space or write protection!\r\n\r\n(the installer should be started in ADMIN mode, use e.g. "
+    "directory for free space or write protection!\r\n\r\n(the installer should be started in ADMIN mode, "
+    "use e.g. "
     "right mouse button click on installer)";
 const std::string kMessage10 =
     "Warning: Lanternix is running!\r\nPlease close all Lanternix instances before you install this version!";
 const std::string kMessage11 =
-    "Can't create destination directory!\r\n\r\nPlease check your write permissions and system policies!\r\n\r\n"
+    "Can't create destination directory!\r\n\r\nPlease check your write permissions and system "
+    "policies!\r\n\r\n"
     "Try to create the destination folder manually and restart.";
 
-std::string Setup() { return "C:\\setup\\lanternix-setup.exe"; }
+std::string Setup() {
+  return "C:\\setup\\lanternix-setup.exe";
+}
 
 // A prefix with the setup copied onto its drive C:, as an administrator would stage it.
 class SilentInstall {
-public:
-  explicit SilentInstall(const std::string& version = "win10") : prefix(version) {
+ public:
+  explicit SilentInstall(const std::string& version = "win10", Build build = Build::Product)
+      : prefix(version) {
     fs::create_directories(prefix.HostPath("C:\\setup"));
-    fs::copy_file(SetupExe(), prefix.HostPath(Setup()));
+    fs::copy_file(SetupExe(build), prefix.HostPath(Setup()));
   }
   RunResult Run(const std::string& options, const std::string& workingFolder = "C:\\setup") {
     return prefix.RunCommandLine("\"" + Setup() + "\" /silent" + options, workingFolder);
@@ -56,30 +61,49 @@ std::string Utf16Text(const std::string& bytes) {
   return text;
 }
 
-TEST(SilentInstallTest, DefaultInstallOnWindows10) {
-  SilentInstall setup("win10");
+// The product and its 64-bit twin, each in the folders and registry view Windows gives it.
+class DefaultInstallTest : public ::testing::TestWithParam<Build> {};
+
+TEST_P(DefaultInstallTest, OnWindows10) {
+  const Build build = GetParam();
+  const std::string programFolder = ProgramFilesFolder(build) + "\\Lanternix";
+  SilentInstall setup("win10", build);
   const RunResult result = setup.Run("");
   EXPECT_EQ(result.exitCode, 0) << result.output;
-  EXPECT_TRUE(setup.Exists(std::string(kProgramFolder) + "\\l_tern32.exe"));
-  EXPECT_TRUE(setup.Exists(std::string(kProgramFolder) + "\\Plugins\\Icons.dll"));
-  const std::string programIni = ReadFileBytes(setup.prefix.HostPath(std::string(kProgramFolder) + "\\l_tern32.ini"));
+  EXPECT_TRUE(setup.Exists(programFolder + "\\l_tern32.exe"));
+  EXPECT_TRUE(setup.Exists(programFolder + "\\Plugins\\Icons.dll"));
+  const std::string programIni = ReadFileBytes(setup.prefix.HostPath(programFolder + "\\l_tern32.ini"));
   EXPECT_NE(programIni.find("INI_Folder=%APPDATA%\\Lanternix"), std::string::npos) << programIni;
   const std::string userIni = ReadFileBytes(setup.prefix.HostPath(kUserIni));
   ASSERT_GE(userIni.size(), 2u);
   EXPECT_EQ(userIni.substr(0, 2), "\xFF\xFE");
   EXPECT_NE(Utf16Text(userIni).find("; UNICODE FILE - edit with care ;-)"), std::string::npos);
   EXPECT_EQ(setup.Log("C:\\setup"), "<no log>");
-  EXPECT_EQ(setup.Log(kProgramFolder), "<no log>");
+  EXPECT_EQ(setup.Log(programFolder), "<no log>");
   for (const auto& entry : fs::directory_iterator(setup.prefix.HostPath(kUserDesktop)))
     ADD_FAILURE() << "unexpected desktop entry " << entry.path();
 
-  const RegistrySnapshot registry = setup.prefix.Registry();
-  EXPECT_EQ(registry.String("HKLM", kUninstallKey, "InstallLocation"), std::string(kProgramFolder) + "\\");
+  const RegistrySnapshot registry = setup.prefix.Registry(build);
+  EXPECT_EQ(registry.String("HKLM", kUninstallKey, "InstallLocation"), programFolder + "\\");
   EXPECT_EQ(registry.String("HKLM", kUninstallKey, "DisplayName"), "Lanternix 4.65 (32-bit)");
   EXPECT_EQ(registry.String("HKLM", "SOFTWARE\\Classes\\Lanternix\\shell\\open\\command", ""),
-            "\"C:\\Program Files\\Lanternix\\l_tern32.exe\" \"%1\"");
-  EXPECT_FALSE(registry.HasKey("HKCU", "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.jpg\\UserChoice"));
+            "\"" + programFolder + "\\l_tern32.exe\" \"%1\"");
+  EXPECT_FALSE(registry.HasKey(
+      "HKCU", "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.jpg\\UserChoice"));
+  if (RunsUnderWow64(build)) {
+    // Where a 32-bit setup's entries land on 64-bit Windows: the uninstall entry in the 32-bit
+    // view (the programs list reads both), the capabilities in the view the 64-bit shell reads.
+    EXPECT_TRUE(registry.HasKey(
+        "HKLM", "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lanternix"));
+    EXPECT_FALSE(registry.HasKey("HKLM", "SOFTWARE\\Wow6432Node\\Lanternix"));
+    EXPECT_EQ(registry.String("HKLM", "SOFTWARE\\RegisteredApplications", "Lanternix"),
+              "SOFTWARE\\Lanternix\\Capabilities");
+    EXPECT_TRUE(registry.HasKey("HKLM", "SOFTWARE\\Lanternix\\Capabilities\\FileAssociations"));
+  }
 }
+
+INSTANTIATE_TEST_SUITE_P(Builds, DefaultInstallTest, ::testing::Values(Build::Product, Build::Twin),
+                         [](const auto& param) { return BuildName(param.param); });
 
 TEST(SilentInstallTest, QuotedFolderWithSpacesShortcutsForAllUsers) {
   SilentInstall setup("win10");
@@ -90,11 +114,13 @@ TEST(SilentInstallTest, QuotedFolderWithSpacesShortcutsForAllUsers) {
   const LinkInfo link = setup.prefix.ReadLink("C:\\users\\Public\\Desktop\\Lanternix Thumbnails.lnk");
   EXPECT_EQ(link.target, "C:\\My Apps\\Lanternix Viewer\\l_tern32.exe") << link.raw;
   EXPECT_EQ(link.arguments, "/thumbs");
-  EXPECT_TRUE(setup.Exists("C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Lanternix\\Lanternix 4.65.lnk"));
+  EXPECT_TRUE(setup.Exists(
+      "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Lanternix\\Lanternix 4.65.lnk"));
   // Outside the default program folder the settings stay per user.
   EXPECT_TRUE(setup.Exists(kUserIni));
   const RegistrySnapshot registry = setup.prefix.Registry();
-  EXPECT_TRUE(registry.HasKey("HKLM", "SOFTWARE\\Classes\\Directory\\shell\\Browse with &Lanternix\\command"));
+  EXPECT_TRUE(
+      registry.HasKey("HKLM", "SOFTWARE\\Classes\\Directory\\shell\\Browse with &Lanternix\\command"));
 }
 
 class AssocMatrixTest : public ::testing::TestWithParam<std::tuple<std::string, int>> {};
@@ -112,13 +138,15 @@ TEST_P(AssocMatrixTest, AssocValueSelectsImagesEverythingOrNothing) {
   EXPECT_EQ(registry.HasKey("HKCU", fileExts + ".mp3\\UserChoice"), value == 2);
   // Class keys and capabilities exist for every format whatever was selected.
   EXPECT_TRUE(registry.HasKey("HKLM", "SOFTWARE\\Classes\\Lanternix.mp3\\shell\\open\\command"));
-  EXPECT_EQ(registry.String("HKLM", "SOFTWARE\\Lanternix\\Capabilities\\FileAssociations", ".mp3"), "Lanternix.mp3");
+  EXPECT_EQ(registry.String("HKLM", "SOFTWARE\\Lanternix\\Capabilities\\FileAssociations", ".mp3"),
+            "Lanternix.mp3");
 }
 
 INSTANTIATE_TEST_SUITE_P(Versions, AssocMatrixTest,
                          ::testing::Combine(::testing::Values("win10", "win7"), ::testing::Values(1, 2, 3)),
                          [](const auto& param) {
-                           return std::get<0>(param.param) + "_assoc" + std::to_string(std::get<1>(param.param));
+                           return std::get<0>(param.param) + "_assoc" +
+                                  std::to_string(std::get<1>(param.param));
                          });
 
 TEST(SilentInstallTest, WindowsXpAssociatesPerUserAndMachineWideOnRequest) {
@@ -126,11 +154,12 @@ TEST(SilentInstallTest, WindowsXpAssociatesPerUserAndMachineWideOnRequest) {
     SilentInstall setup("winxp64");
     ASSERT_EQ(setup.Run(std::string(" /assoc=1") + (allUsers ? " /assocallusers" : "")).exitCode, 0);
     const RegistrySnapshot registry = setup.prefix.Registry();
-    EXPECT_EQ(registry.String("HKCU", "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.bmp",
-                              "ProgID"),
+    EXPECT_EQ(registry.String(
+                  "HKCU", "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.bmp", "ProgID"),
               "Lanternix.bmp");
-    EXPECT_EQ(registry.String("HKLM", "SOFTWARE\\Classes\\.bmp", "") == std::optional<std::string>("Lanternix.bmp"),
-              allUsers);
+    EXPECT_EQ(
+        registry.String("HKLM", "SOFTWARE\\Classes\\.bmp", "") == std::optional<std::string>("Lanternix.bmp"),
+        allUsers);
   }
 }
 
@@ -140,7 +169,7 @@ TEST(SilentInstallTest, ExistingInstallationIsUpdatedInPlaceWithItsIniLeftThere)
   fs::remove(setup.prefix.HostPath("C:\\Tools\\Lanternix\\l_about.txt"));
   ASSERT_EQ(setup.Run("").exitCode, 0);
   EXPECT_TRUE(setup.Exists("C:\\Tools\\Lanternix\\l_about.txt"));
-  EXPECT_FALSE(setup.Exists(std::string(kProgramFolder) + "\\l_tern32.exe"));
+  EXPECT_FALSE(setup.Exists(kProgramFolder + "\\l_tern32.exe"));
   EXPECT_FALSE(setup.Exists(kUserIni));
   const std::string ini = ReadFileBytes(setup.prefix.HostPath("C:\\Tools\\Lanternix\\l_tern32.ini"));
   EXPECT_EQ(ini.substr(0, 2), "\xFF\xFE");
@@ -164,17 +193,19 @@ TEST(SilentInstallTest, FailuresAreLoggedWithTheirExactBytesAndExitStatus) {
   EXPECT_EQ(setup.Run(" /folder=   /desktop=1").exitCode, 1);
   EXPECT_EQ(setup.Run(" /folder=Q:\\Apps\\Lanternix").exitCode, 1);
   // A value of spaces is stripped to nothing by the option parsing: message 5 as for an empty one.
-  EXPECT_EQ(setup.Log("C:\\setup"), SilentInstall::Entry(kMessage5 + ": ") + SilentInstall::Entry(kMessage5 + ": ") +
+  EXPECT_EQ(setup.Log("C:\\setup"), SilentInstall::Entry(kMessage5 + ": ") +
+                                        SilentInstall::Entry(kMessage5 + ": ") +
                                         SilentInstall::Entry(kMessage11 + ": Q:\\Apps\\Lanternix\\"));
   EXPECT_FALSE(setup.Exists("C:\\users\\root\\Desktop\\Lanternix.lnk"));
 }
 
 TEST(SilentInstallTest, ARunningViewerRefusesTheInstallation) {
   SilentInstall setup("win10");
-  setup.prefix.Start(Win64Build() / "payload" / "l_tern32.exe");
-  ASSERT_EQ(setup.prefix.Run(ToolExe("probe-report"), {"window", "Lanternix", "20"}).output.find("window=1") !=
-                std::string::npos,
-            true);
+  setup.prefix.Start(PayloadFile("l_tern32.exe"));
+  ASSERT_EQ(
+      setup.prefix.Run(ToolExe("probe-report"), {"window", "Lanternix", "20"}).output.find("window=1") !=
+          std::string::npos,
+      true);
   EXPECT_EQ(setup.Run("").exitCode, 2);
   EXPECT_EQ(setup.Log("C:\\setup"), SilentInstall::Entry(kMessage10));
   EXPECT_FALSE(setup.Exists(kProgramFolder));

@@ -22,10 +22,16 @@ namespace lanternix::e2e {
 
 namespace {
 
-constexpr const char* kWine = "/usr/lib/wine/wine64";
+// Debian's wrapper: the 32-bit loader where wine32 is installed (it hands 64-bit programs on to
+// wine64), wine64 alone elsewhere.
+constexpr const char* kWine = "wine";
 constexpr const char* kWineServer = "wineserver";
-// Renamed whenever the way templates are made changes, so stale ones are never reused.
-constexpr const char* kTemplatesFolder = "templates-2";
+
+// Renamed whenever the way templates are made changes, so stale ones are never reused. A prefix
+// booted without the 32-bit loader has no 32-bit system folder, so the two kinds are kept apart.
+std::string TemplatesFolder() {
+  return fs::exists("/usr/lib/wine/wine") ? "templates-3-wow64" : "templates-3";
+}
 
 std::string Lower(std::string_view text) {
   std::string out(text);
@@ -105,7 +111,8 @@ RunResult RunProcess(const std::vector<std::string>& argv, const std::vector<std
   }
   drain(0);
   close(pipeFds[0]);
-  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+  result.exitCode =
+      WIFEXITED(status) ? WEXITSTATUS(status) : 128 + (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
   return result;
 }
 
@@ -127,7 +134,7 @@ fs::path WorkDir() {
 // Holds an exclusive lock on a file for the lifetime of the object, so that test processes
 // running side by side build each template only once.
 class FileLock {
-public:
+ public:
   explicit FileLock(const fs::path& path) : fd_(open(path.c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0644)) {
     if (fd_ >= 0) flock(fd_, LOCK_EX);
   }
@@ -137,9 +144,20 @@ public:
   FileLock(const FileLock&) = delete;
   FileLock& operator=(const FileLock&) = delete;
 
-private:
+ private:
   int fd_;
 };
+
+// The PE header's machine field: 0x14c is i386.
+bool IsI386Image(const fs::path& exe) {
+  const std::string image = ReadFileBytes(exe);
+  if (image.size() < 0x40) throw std::runtime_error("not built: " + exe.string());
+  std::uint32_t peOffset = 0;
+  std::memcpy(&peOffset, image.data() + 0x3c, sizeof peOffset);
+  if (image.size() < std::size_t{peOffset} + 6) throw std::runtime_error("no PE header: " + exe.string());
+  return static_cast<unsigned char>(image[peOffset + 4]) == 0x4c &&
+         static_cast<unsigned char>(image[peOffset + 5]) == 0x01;
+}
 
 std::vector<std::string> WineEnv(const fs::path& prefix) {
   return {"WINEPREFIX=" + prefix.string(), "WINEDEBUG=-all", "WINEARCH=win64", "DISPLAY=" + Display(),
@@ -150,7 +168,7 @@ std::vector<std::string> WineEnv(const fs::path& prefix) {
 
 // One Xvfb server for the whole test process.
 class Xvfb {
-public:
+ public:
   Xvfb() {
     for (int number = 91; number < 160; ++number) {
       const fs::path socket = "/tmp/.X11-unix/X" + std::to_string(number);
@@ -185,13 +203,13 @@ public:
   Xvfb& operator=(const Xvfb&) = delete;
   const std::string& DisplayName() const { return display_; }
 
-private:
+ private:
   std::string display_;
   pid_t pid_ = -1;
 };
 
 fs::path BaseTemplate() {
-  const fs::path templates = WorkDir() / kTemplatesFolder;
+  const fs::path templates = WorkDir() / TemplatesFolder();
   fs::create_directories(templates);
   const fs::path base = templates / "base";
   FileLock lock(templates / "base.lock");
@@ -214,7 +232,7 @@ fs::path BaseTemplate() {
 
 fs::path VersionTemplate(const std::string& version) {
   const fs::path base = BaseTemplate();
-  const fs::path templates = WorkDir() / kTemplatesFolder;
+  const fs::path templates = WorkDir() / TemplatesFolder();
   const fs::path target = templates / version;
   FileLock lock(templates / (version + ".lock"));
   if (!fs::exists(target / ".ready")) {
@@ -301,9 +319,9 @@ RegValue ParseRegData(const std::string& data) {
 
 // ---------------------------------------------------------------- registry snapshot
 
-std::string RegistrySnapshot::Normalise(std::string_view root, std::string_view path) {
+std::string RegistrySnapshot::Normalise(std::string_view root, std::string_view path) const {
   std::string full = Lower(root) == "hkcr" ? "hklm\\software\\classes" : Lower(root);
-  std::string rest = Lower(path);
+  std::string rest = Lower(KeyAsWritten(root, path, view_));
   while (rest.starts_with("\\")) rest.erase(0, 1);
   while (rest.ends_with("\\")) rest.pop_back();
   if (!rest.empty()) full += "\\" + rest;
@@ -384,11 +402,45 @@ std::string Display() {
   return xvfb.DisplayName();
 }
 
-fs::path WorkFolder() { return WorkDir(); }
+fs::path WorkFolder() {
+  return WorkDir();
+}
 
-fs::path Win64Build() { return EnvOr("LANTERNIX_WIN64_BUILD", LANTERNIX_WIN64_BUILD_DIR); }
-fs::path SetupExe() { return Win64Build() / "lanternix-setup.exe"; }
-fs::path ToolExe(std::string_view name) { return Win64Build() / "tools" / (std::string(name) + ".exe"); }
+fs::path BuildFolder(Build build) {
+  const fs::path builds = LANTERNIX_BUILDS_DIR;
+  return build == Build::Twin ? builds / "win64" : builds / EnvOr("LANTERNIX_E2E_PRODUCT", "win32");
+}
+fs::path SetupExe(Build build) {
+  return BuildFolder(build) / "lanternix-setup.exe";
+}
+fs::path PayloadFile(std::string_view name, Build build) {
+  return BuildFolder(build) / "payload" / name;
+}
+fs::path ToolExe(std::string_view name) {
+  return BuildFolder() / "tools" / (std::string(name) + ".exe");
+}
+
+bool RunsUnderWow64(Build build) {
+  static const bool product = IsI386Image(SetupExe(Build::Product));
+  static const bool twin = IsI386Image(SetupExe(Build::Twin));
+  return build == Build::Product ? product : twin;
+}
+
+std::string ProgramFilesFolder(Build build) {
+  return RunsUnderWow64(build) ? "C:\\Program Files (x86)" : "C:\\Program Files";
+}
+
+std::string KeyAsWritten(std::string_view root, std::string_view path, Build build) {
+  const std::string lowered = Lower(path);
+  const auto under = [&](std::string_view key) {
+    return lowered == key || lowered.starts_with(std::string(key) + "\\");
+  };
+  if (Lower(root) != "hklm" || !under("software") || under("software\\classes") ||
+      under("software\\wow6432node") || under("software\\lanternix") ||
+      under("software\\registeredapplications") || !RunsUnderWow64(build))
+    return std::string(path);
+  return "SOFTWARE\\Wow6432Node" + std::string(path.substr(std::string_view("software").size()));
+}
 
 std::string ReadFileBytes(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -401,9 +453,9 @@ const char* const kVirtualDesktopRegistry =
     "[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\r\n\"Desktop\"=\"Default\"\r\n\r\n"
     "[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\r\n\"Default\"=\"800x600\"\r\n\r\n";
 
-CheckpointRun RunWithCheckpoints(WinePrefix& prefix, const fs::path& exe, const std::vector<std::string>& args,
-                                 const std::string& checkpointFolder, const std::string& shotPrefix,
-                                 std::chrono::seconds timeout) {
+CheckpointRun RunWithCheckpoints(WinePrefix& prefix, const fs::path& exe,
+                                 const std::vector<std::string>& args, const std::string& checkpointFolder,
+                                 const std::string& shotPrefix, std::chrono::seconds timeout) {
   const fs::path shots = WorkFolder() / "screenshots";
   fs::create_directories(shots);
   // Checkpoints of an earlier run in this prefix must not answer for this one.
@@ -448,7 +500,8 @@ std::map<std::string, std::string> ParseToolReport(const std::string& output) {
 WinePrefix::WinePrefix(std::string version) {
   static std::atomic<int> counter{0};
   const fs::path templateDir = VersionTemplate(version);
-  root_ = WorkDir() / "prefixes" / (std::to_string(getpid()) + "-" + std::to_string(counter++) + "-" + version);
+  root_ =
+      WorkDir() / "prefixes" / (std::to_string(getpid()) + "-" + std::to_string(counter++) + "-" + version);
   fs::remove_all(root_);
   fs::create_directories(root_.parent_path());
   MustRun({"cp", "-a", templateDir.string(), root_.string()}, {});
@@ -462,7 +515,9 @@ WinePrefix::~WinePrefix() {
   }
 }
 
-std::vector<std::string> WinePrefix::Environment() const { return WineEnv(root_); }
+std::vector<std::string> WinePrefix::Environment() const {
+  return WineEnv(root_);
+}
 
 RunResult WinePrefix::Run(const fs::path& exe, const std::vector<std::string>& args,
                           std::chrono::seconds timeout) {
@@ -492,11 +547,13 @@ void WinePrefix::ImportRegistry(const std::string& regText) {
   fs::remove(file);
 }
 
-void WinePrefix::Stop() { RunProcess({kWineServer, "-k"}, Environment(), std::chrono::seconds(30)); }
+void WinePrefix::Stop() {
+  RunProcess({kWineServer, "-k"}, Environment(), std::chrono::seconds(30));
+}
 
-RegistrySnapshot WinePrefix::Registry() {
+RegistrySnapshot WinePrefix::Registry(Build view) {
   Stop();
-  RegistrySnapshot snapshot;
+  RegistrySnapshot snapshot(view);
   snapshot.Load("HKLM", root_ / "system.reg");
   snapshot.Load("HKCU", root_ / "user.reg");
   return snapshot;
@@ -511,7 +568,8 @@ fs::path WinePrefix::HostPath(std::string_view windowsPath) const {
 }
 
 LinkInfo WinePrefix::ReadLink(std::string_view windowsPath) {
-  const RunResult result = RunProcess({"lnkinfo", HostPath(windowsPath).string()}, {}, std::chrono::seconds(30));
+  const RunResult result =
+      RunProcess({"lnkinfo", HostPath(windowsPath).string()}, {}, std::chrono::seconds(30));
   LinkInfo info;
   info.raw = result.output;
   std::istringstream lines(result.output);
@@ -521,14 +579,18 @@ LinkInfo WinePrefix::ReadLink(std::string_view windowsPath) {
     return colon == std::string::npos ? std::string() : text.substr(colon + 2);
   };
   while (std::getline(lines, line)) {
-    const std::string trimmed = line.substr(line.find_first_not_of(" \t") == std::string::npos
-                                                ? line.size()
-                                                : line.find_first_not_of(" \t"));
-    if (trimmed.starts_with("Local path")) info.target = field(trimmed);
-    else if (trimmed.starts_with("Command line arguments")) info.arguments = field(trimmed);
-    else if (trimmed.starts_with("Icon location")) info.iconLocation = field(trimmed);
-    else if (trimmed.starts_with("Icon index")) info.iconIndex = std::atoi(field(trimmed).c_str());
-    else if (trimmed.starts_with("Description")) info.description = field(trimmed);
+    const std::string trimmed = line.substr(
+        line.find_first_not_of(" \t") == std::string::npos ? line.size() : line.find_first_not_of(" \t"));
+    if (trimmed.starts_with("Local path"))
+      info.target = field(trimmed);
+    else if (trimmed.starts_with("Command line arguments"))
+      info.arguments = field(trimmed);
+    else if (trimmed.starts_with("Icon location"))
+      info.iconLocation = field(trimmed);
+    else if (trimmed.starts_with("Icon index"))
+      info.iconIndex = std::atoi(field(trimmed).c_str());
+    else if (trimmed.starts_with("Description"))
+      info.description = field(trimmed);
   }
   return info;
 }

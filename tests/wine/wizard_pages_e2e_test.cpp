@@ -33,9 +33,11 @@ const std::string kOrangeText = std::to_string(0x0080FF);
 class WizardPages {
  public:
   // extraRegistry: REGEDIT4 text imported before the run.
-  explicit WizardPages(const std::string& version, const std::string& extraRegistry = "") : prefix(version) {
+  explicit WizardPages(const std::string& version, const std::string& extraRegistry = "",
+                       Build build = Build::Product)
+      : prefix(version) {
     fs::create_directories(prefix.HostPath("C:\\setup"));
-    fs::copy_file(SetupExe(), prefix.HostPath(kSetup));
+    fs::copy_file(SetupExe(build), prefix.HostPath(kSetup));
     prefix.ImportRegistry(
         std::string(kVirtualDesktopRegistry) +
         // The FAQ address goes to a handler that only leaves a note of what it was given.
@@ -133,14 +135,17 @@ void ExpectCommonWalk(std::map<std::string, std::string>& report, const std::str
 }
 
 // Windows 10: the whole walk, the installation through the wizard, and "&Done" with both boxes
-// checked opening the FAQ address and starting the installed viewer.
-TEST(WizardPagesTest, Win10WalksInstallsAndFinishes) {
-  WizardPages setup("win10");
-  auto report = setup.Drive("install-done", "win10");
+// checked opening the FAQ address and starting the installed viewer; the product and its twin.
+class WizardWalkTest : public ::testing::TestWithParam<Build> {};
+
+TEST_P(WizardWalkTest, Win10WalksInstallsAndFinishes) {
+  const Build build = GetParam();
+  WizardPages setup("win10", "", build);
+  auto report = setup.Drive("install-done", build == Build::Product ? "win10" : "win10-twin");
   const std::string& out = setup.output;
   ExpectCommonWalk(report, out);
   const std::string folder = report["welcome_folder"];
-  EXPECT_EQ(folder, "C:\\Program Files\\Lanternix");
+  EXPECT_EQ(folder, ProgramFilesFolder(build) + "\\Lanternix");
   EXPECT_EQ(report["assoc_1037_visible"], "0");
   EXPECT_EQ(report["ready_destination"], "Destination directory: " + folder);
   EXPECT_EQ(report["ready_checked_1038"], "0");
@@ -173,12 +178,15 @@ TEST(WizardPagesTest, Win10WalksInstallsAndFinishes) {
   EXPECT_TRUE(setup.Exists("C:\\users\\root\\Desktop\\Lanternix.lnk"));
   const std::string faq = ReadFileBytes(setup.prefix.HostPath(kFaqMarker));
   EXPECT_NE(faq.find("https://lanternix.example/faq"), std::string::npos) << faq;
-  const RegistrySnapshot registry = setup.prefix.Registry();
+  const RegistrySnapshot registry = setup.prefix.Registry(build);
   EXPECT_EQ(registry.String("HKLM", kUninstallKey, "InstallLocation"), folder + "\\");
   // Nothing was chosen for association.
   EXPECT_FALSE(registry.HasKey("HKCR", ".jpg\\shell\\open\\command") &&
                registry.String("HKCR", ".jpg", "").value_or("").find("Lanternix") != std::string::npos);
 }
+
+INSTANTIATE_TEST_SUITE_P(Builds, WizardWalkTest, ::testing::Values(Build::Product, Build::Twin),
+                         [](const auto& param) { return BuildName(param.param); });
 
 struct SystemCase {
   std::string version;
@@ -189,9 +197,12 @@ struct SystemCase {
   std::string name;
 };
 
-// Wine has no Windows 11 setting: Windows 10 with the build number Windows 11 starts at.
+// Wine has no Windows 11 setting: Windows 10 with the build number Windows 11 starts at, in both
+// registry views, whichever one a 32-bit setup's version query reads.
 const std::string kWindows11Build =
     "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion]\r\n"
+    "\"CurrentBuild\"=\"22000\"\r\n\"CurrentBuildNumber\"=\"22000\"\r\n\r\n"
+    "[HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\Microsoft\\Windows NT\\CurrentVersion]\r\n"
     "\"CurrentBuild\"=\"22000\"\r\n\"CurrentBuildNumber\"=\"22000\"\r\n";
 
 class WizardPagesPerSystemTest : public ::testing::TestWithParam<SystemCase> {};
@@ -245,7 +256,7 @@ TEST(WizardPagesTest, FailingDestinationReturnsToWelcome) {
 // with the same message every time, installing nothing.
 TEST(WizardPagesTest, RunningViewerBlocksTheReadyPage) {
   WizardPages setup("win10");
-  setup.prefix.Start(Win64Build() / "payload" / "l_tern32.exe");
+  setup.prefix.Start(PayloadFile("l_tern32.exe"));
   ASSERT_NE(setup.prefix.Run(ToolExe("probe-report"), {"window", "Lanternix", "20"}).output.find("window=1"),
             std::string::npos);
   auto report = setup.Drive("blocked", "blocked");
@@ -259,7 +270,7 @@ TEST(WizardPagesTest, RunningViewerBlocksTheReadyPage) {
   EXPECT_EQ(report["after_next_installing_visible"], "0");
   EXPECT_EQ(report["after_next_next_enabled"], "1");
   EXPECT_EQ(report["setup_exit"], "1") << out;
-  EXPECT_FALSE(setup.Exists("C:\\Program Files\\Lanternix\\l_tern32.exe"));
+  EXPECT_FALSE(setup.Exists(ProgramFilesFolder() + "\\Lanternix\\l_tern32.exe"));
 }
 
 // "&Uncheck all" disables the radio buttons and keeps their states; a shortcut box enables them

@@ -18,7 +18,7 @@ namespace {
 
 constexpr const char* kSetup = "C:\\setup\\lanternix-setup.exe";
 constexpr const char* kCheckpoints = "C:\\checkpoints";
-constexpr const char* kProgramFolder = "C:\\Program Files\\Lanternix";
+const std::string kProgramFolder = ProgramFilesFolder() + "\\Lanternix";
 constexpr const char* kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lanternix";
 
 // A prefix with the setup on drive C: and a virtual desktop, so Wine draws the sheet's frame and
@@ -35,8 +35,8 @@ class WizardSheet {
   // Runs the driver; at each checkpoint it reaches, a screenshot named <name>-<checkpoint>.png.
   std::map<std::string, std::string> Drive(const std::string& scenario, const std::string& way,
                                            const std::string& name) {
-    const CheckpointRun run =
-        RunWithCheckpoints(prefix, ToolExe("wizard-driver"), {kSetup, scenario, way, kCheckpoints}, kCheckpoints, name);
+    const CheckpointRun run = RunWithCheckpoints(prefix, ToolExe("wizard-driver"),
+                                                 {kSetup, scenario, way, kCheckpoints}, kCheckpoints, name);
     screenshots = run.checkpoints;
     const RunResult& result = run.result;
     output = result.output;
