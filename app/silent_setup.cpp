@@ -5,6 +5,7 @@
 #include "model/system_probes.h"
 #include "install/install_driver.h"
 #include "install/install_log.h"
+#include "install/payload_integrity.h"
 #include "install/viewer_ini.h"
 #include "platform/text_limits.h"
 
@@ -37,6 +38,11 @@ InstallOptions DefaultOptions(Platform& platform, std::wstring_view workingCopy)
 }  // namespace
 
 int RunSilentSetup(Platform& platform, std::wstring_view commandLine) {
+  // A damaged download is refused before anything exists that would have to be taken back.
+  if (!IsPayloadIntact(platform.resources)) {
+    WriteInstallLog(platform, platform.resources.String(kMessageSetupDamaged, kShortTextChars));
+    return kExitFailed;
+  }
   if (platform.system.TopLevelWindowExists(kViewerWindowClass)) {
     WriteInstallLog(platform, platform.resources.String(kMessageViewerRunning, kShortTextChars));
     return kExitViewerRunning;

@@ -6,6 +6,9 @@
 
 #include "app/setup_app.h"
 #include "framework/gdi.h"
+#include "install/payload_integrity.h"
+#include "platform/text_limits.h"
+#include "platform/win32/win32_platform.h"
 #include "res/resource_ids.h"
 #include "wizard/control_logic.h"
 #include "wizard/wiz_property_page.h"
@@ -33,6 +36,14 @@ HFONT CreateHeadingFont() {
 
 bool RunWizard() {
   wizard::CWizPropertySheet& sheet = wizard::TheSheet;
+  // A damaged download is refused before the first page, so nobody chooses options for an
+  // installation that could only be half done.
+  win32::Win32ProgramResources resources;
+  if (!IsPayloadIntact(resources)) {
+    win32::Win32MessageBoxes().Show(resources.String(IDS_SETUP_DAMAGED, kShortTextChars), sheet.titleText,
+                                    kMbIconError);
+    return false;
+  }
   sheet.titleFont.Attach(CreateHeadingFont());
   sheet.assocListWindow = nullptr;
 

@@ -11,7 +11,7 @@
 
 #define IDI_SETUP 111
 #define IDB_LOGO 113
-// Custom-type resources: "TXT" 217 and "ZIP" 1974.
+// Custom-type resources: "TXT" 217, "ZIP" 1974 and the archive's check record "ZIPCRC" 1974.
 #define IDR_RELEASE_NOTES 217
 #define IDR_PAYLOAD 1974
 
@@ -26,6 +26,7 @@
 #define IDS_ASSOCIATION_QUESTION 9
 #define IDS_VIEWER_RUNNING 10
 #define IDS_CANNOT_CREATE_DESTINATION 11
+#define IDS_SETUP_DAMAGED 12
 
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)

@@ -39,6 +39,7 @@ const std::map<unsigned, std::u16string>& ExpectedStrings() {
       {11,
        u"Can't create destination directory!\n\nPlease check your write permissions and system policies!\n\n"
        u"Try to create the destination folder manually and restart."},
+      {12, u"This setup file is damaged. Please download it again."},
   };
   return strings;
 }
@@ -393,6 +394,11 @@ TEST_P(SetupResourcesTest, PayloadResourceIsTheBuiltArchive) {
   const std::string archive = ReadFileBytes(GetParam().PayloadZip());
   ASSERT_FALSE(archive.empty()) << GetParam().PayloadZip();
   EXPECT_TRUE(ExtractResource(exe_, "ZIP", "1974") == archive);
+  // Its check record: the CRC-32 and the length of exactly these bytes, as the build wrote it.
+  const std::string record = ExtractResource(exe_, "ZIPCRC", "1974");
+  ASSERT_EQ(record.size(), 8u);
+  EXPECT_TRUE(record == ReadFileBytes(GetParam().directory + "/payload/payload.crc"));
+  EXPECT_EQ(Word(record, 4) | std::size_t{Word(record, 6)} << 16, archive.size());
 }
 
 TEST_P(SetupResourcesTest, ManifestAsksForHighestLevelCommonControls6AndPerMonitorDpi) {

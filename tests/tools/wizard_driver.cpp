@@ -12,6 +12,9 @@
 //       install (Next, then Done with both boxes cleared), install-done (Next, then Done with
 //       both boxes checked), fail (Next; the failure message answered; back on Welcome) or
 //       blocked (Next refused while a viewer runs). Message boxes are answered and reported.
+//   wizard-driver <setup.exe> refused error-box
+//       A setup that must not start (a damaged download): its one message box reported and
+//       answered, whether a sheet page ever showed, and the exit status.
 //   wizard-driver <setup.exe> welcome pick <checkpoint folder> <start folder>...
 //       "&Uncheck all" and a shortcut box on the Welcome page, then the folder picker opened on
 //       each start folder and confirmed; then Exit, Yes.
@@ -117,7 +120,7 @@ class Driver {
 
   // earlyBox: a message box is expected while the first page comes up (a running viewer), before
   // the sheet has its title; it is reported and answered.
-  bool Start(bool earlyBox = false) {
+  bool Launch() {
     std::wstring commandLine = L"\"" + setup_ + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
@@ -126,6 +129,11 @@ class Driver {
       Print("error", L"setup did not start");
       return false;
     }
+    return true;
+  }
+
+  bool Start(bool earlyBox = false) {
+    if (!Launch()) return false;
     if (earlyBox) AnswerEarlyBox();
     sheet_ = WaitFor([] { return FindWindowW(L"#32770", kSheetTitle); }, 30000);
     Print("sheet_found", sheet_ ? 1 : 0);
@@ -156,6 +164,25 @@ class Driver {
     Print("early_box", box ? MessageText(box) : L"");
     Print("early_box_caption", box ? WindowText(box) : L"");
     if (box) Answer(box, IDOK);
+  }
+
+  // A sheet of the setup's process that shows a page; a message box with the same caption has
+  // no current page.
+  HWND SheetWithPage() const {
+    for (HWND window = FindWindowW(L"#32770", kSheetTitle); window;
+         window = FindWindowExW(nullptr, window, L"#32770", kSheetTitle)) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(window, &owner);
+      if (owner == process_.dwProcessId && PropSheet_GetCurrentPageHwnd(window)) return window;
+    }
+    return nullptr;
+  }
+
+  // Watches until the process ends (or the time is up) for a sheet page showing.
+  bool PageShownBeforeExit(DWORD timeoutMs) const {
+    return WaitUntil([&] { return SheetWithPage() || WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0; },
+                     timeoutMs) &&
+           SheetWithPage();
   }
 
   int ActivePageId() const {
@@ -265,6 +292,14 @@ class Driver {
 constexpr int kWhatsNewId = 108;
 constexpr int kFinishedId = 110;
 constexpr int kFinishedIndex = 4;
+
+int Refused(Driver& driver) {
+  if (!driver.Launch()) return 1;
+  driver.AnswerEarlyBox();
+  Print("sheet_found", driver.PageShownBeforeExit(10000) ? 1 : 0);
+  driver.ReportExit();
+  return 0;
+}
 
 int LeaveEarly(Driver& driver, const std::wstring& how) {
   driver.Checkpoint(L"welcome");
@@ -549,6 +584,7 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring scenario = argv[2];
   const std::wstring how = argv[3];
   Driver driver(argv[1], argc > 4 ? argv[4] : L"");
+  if (scenario == L"refused") return Refused(driver);
   // A running viewer is reported by the first page as it comes up.
   if (!driver.Start(scenario == L"pages" && how == L"blocked")) return 1;
   if (scenario == L"leave") return LeaveEarly(driver, how);

@@ -4,15 +4,17 @@
 
 #include "platform/fake/fake_platform.h"
 #include "res/host/embedded_resources.h"
+#include "res/resource_ids.h"
 
 namespace lanternix::testing {
 
 class SetupMachine : public fake::FakePlatform {
 public:
   SetupMachine() {
-    for (unsigned id = 1; id <= 11; ++id)
+    for (unsigned id = 1; id <= IDS_SETUP_DAMAGED; ++id)
       if (auto text = EmbeddedString(id); !text.empty()) resources.strings[id] = text;
     resources.views[{L"ZIP", 1974}] = EmbeddedResource(L"ZIP", 1974);
+    resources.views[{L"ZIPCRC", 1974}] = EmbeddedResource(L"ZIPCRC", 1974);
     files.CreateFolder(L"C:\\Start");
     files.SetCurrentFolder(L"C:\\Start");
   }
