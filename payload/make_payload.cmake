@@ -1,7 +1,8 @@
 # Packs payload.zip with Info-ZIP's zip from the entry list written by payload/CMakeLists.txt:
 # one "name in the archive|source file" line per entry in archive order, a folder entry with no
 # source file. CHECK_OUTPUT receives the archive's check record, which the setup compares with
-# the archive before it installs anything.
+# the archive before it installs anything. With SIGN set (the path of scripts/sign), the staged
+# executables and libraries are signed before they are packed.
 #
 # Every entry gets the same fixed time, stored as local time of a fixed zone, and no extra
 # fields, so two builds give the same bytes whatever the machine's clock, zone and user ids.
@@ -39,6 +40,14 @@ foreach(entry IN LISTS entries)
   endif()
   list(APPEND names "${name}")
 endforeach()
+
+if(SIGN)
+  foreach(name IN LISTS names)
+    if(name MATCHES "\\.(exe|dll)$")
+      execute_process(COMMAND "${SIGN}" "${STAGE}/${name}" COMMAND_ERROR_IS_FATAL ANY)
+    endif()
+  endforeach()
+endif()
 
 execute_process(COMMAND touch -d "${entry_time}" ${names} WORKING_DIRECTORY "${STAGE}"
                 COMMAND_ERROR_IS_FATAL ANY)

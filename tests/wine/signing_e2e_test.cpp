@@ -1,0 +1,91 @@
+// Signing under Wine: a copy of the setup signed by scripts/sign with a throwaway self-signed
+// certificate verifies against that certificate only, and still installs.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "tests/wine/wine_harness.h"
+
+namespace lanternix::e2e {
+namespace {
+
+constexpr const char* kSetup = "C:\\setup\\lanternix-setup.exe";
+const std::string kProgramFolder = ProgramFilesFolder() + "\\Lanternix";
+
+struct HostRun {
+  int status = -1;
+  std::string output;
+};
+
+// A host command through the shell, its output kept for failure messages.
+HostRun RunHost(const std::string& command, const fs::path& folder) {
+  const fs::path output = folder / "command-output.txt";
+  const int raw = std::system(
+      ("cd '" + folder.string() + "' && { " + command + "; } >'" + output.string() + "' 2>&1").c_str());
+  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFileBytes(output)};
+}
+
+class SigningTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder = WorkFolder() / ("signing-" + std::to_string(getpid()));
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    // Throwaway self-signed code-signing certificates, made for this run only.
+    for (const std::string name : {"release", "stranger"}) {
+      const HostRun made =
+          RunHost("openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj '/CN=Lanternix test " + name +
+                      "' -addext extendedKeyUsage=codeSigning -addext keyUsage=digitalSignature -keyout " +
+                      name + ".key -out " + name + ".pem && openssl pkcs12 -export -inkey " + name +
+                      ".key -in " + name + ".pem -out " + name + ".p12 -passout pass:test-password",
+                  folder);
+      ASSERT_EQ(made.status, 0) << made.output;
+    }
+  }
+  void TearDown() override { fs::remove_all(folder); }
+
+  HostRun Sign(const std::string& file, const std::string& password) {
+    return RunHost("LANTERNIX_SIGN_PKCS12=release.p12 LANTERNIX_SIGN_PASSWORD='" + password + "' '" +
+                       (fs::path(LANTERNIX_SOURCE_DIR) / "scripts" / "sign").string() + "' " + file,
+                   folder);
+  }
+  HostRun Verify(const std::string& file, const std::string& certificate) {
+    return RunHost("osslsigncode verify -CAfile " + certificate + " -in " + file, folder);
+  }
+
+  fs::path folder;
+};
+
+TEST_F(SigningTest, SignedSetupVerifiesAndInstalls) {
+  fs::copy_file(SetupExe(), folder / "setup.exe");
+  const HostRun signedRun = Sign("setup.exe", "test-password");
+  ASSERT_EQ(signedRun.status, 0) << signedRun.output;
+
+  const HostRun verified = Verify("setup.exe", "release.pem");
+  EXPECT_EQ(verified.status, 0) << verified.output;
+  EXPECT_NE(verified.output.find("Signature verification: ok"), std::string::npos) << verified.output;
+  EXPECT_NE(verified.output.find("Text description: Lanternix"), std::string::npos) << verified.output;
+  EXPECT_NE(verified.output.find("URL description: https://lanternix.example/"), std::string::npos);
+  EXPECT_NE(verified.output.find("SHA256"), std::string::npos) << verified.output;
+  // Another certificate does not vouch for it.
+  EXPECT_NE(Verify("setup.exe", "stranger.pem").status, 0);
+
+  // The certificate table lies outside the resources: the payload check still passes.
+  WinePrefix prefix("win10");
+  fs::create_directories(prefix.HostPath("C:\\setup"));
+  fs::copy_file(folder / "setup.exe", prefix.HostPath(kSetup));
+  const RunResult installed = prefix.RunCommandLine(std::string("\"") + kSetup + "\" /silent", "C:\\setup");
+  EXPECT_EQ(installed.exitCode, 0) << installed.output;
+  EXPECT_TRUE(fs::exists(prefix.HostPath(kProgramFolder + "\\l_tern32.exe")));
+  EXPECT_FALSE(fs::exists(prefix.HostPath("C:\\setup\\Lanternix_Install.log")));
+}
+
+TEST_F(SigningTest, AWrongPasswordLeavesTheFileUnsigned) {
+  fs::copy_file(SetupExe(), folder / "setup.exe");
+  EXPECT_NE(Sign("setup.exe", "not-the-password").status, 0);
+  EXPECT_EQ(ReadFileBytes(folder / "setup.exe"), ReadFileBytes(SetupExe()));
+  EXPECT_FALSE(fs::exists(folder / "setup.exe.signing"));
+}
+
+}  // namespace
+}  // namespace lanternix::e2e
