@@ -28,7 +28,8 @@ add_executable(lanternix-setup WIN32
 )
 target_link_libraries(lanternix-setup PRIVATE lanternix_app lanternix_win32 lanternix_wizard_logic comctl32)
 target_compile_options(lanternix-setup PRIVATE ${LANTERNIX_WARNINGS})
-target_link_options(lanternix-setup PRIVATE -municode)
+# No link time stamp in the PE header: two builds of the same sources are byte-identical.
+target_link_options(lanternix-setup PRIVATE -municode -Wl,--no-insert-timestamp)
 
 
 # The sample viewer distribution packed into payload.zip, and the resource script (dialogs,
