@@ -107,11 +107,11 @@ private:
       platform_.files.CreateFolder(wideName);
       return EntryOutcome::Written;
     }
-    return ExtractFile(entryName, wideName, lastSeparator, static_cast<std::uint32_t>(info.dosDate));
+    return ExtractFile(entryName, wideName, lastSeparator, info);
   }
 
-  EntryOutcome ExtractFile(std::string_view entryName, const std::wstring& wideName, std::size_t lastSeparator,
-                           std::uint32_t dosDate) {
+  EntryOutcome ExtractFile(std::string_view entryName, const std::wstring& wideName,
+                           std::size_t lastSeparator, const unz_file_info64& info) {
     if (unzOpenCurrentFilePassword(archive_, nullptr) != UNZ_OK) {
       unzCloseCurrentFile(archive_);
       return EntryOutcome::Stop;
@@ -128,29 +128,35 @@ private:
       return unzCloseCurrentFile(archive_) == UNZ_OK ? EntryOutcome::Failed : EntryOutcome::Stop;
     }
 
-    std::vector<char> buffer(kCopyBufferBytes);
-    int copyError = 0;
-    for (;;) {
-      const int read = unzReadCurrentFile(archive_, buffer.data(), static_cast<unsigned>(buffer.size()));
-      if (read == 0) break;
-      if (read < 0) {
-        copyError = read;
-        break;
-      }
-      if (output->Write(buffer.data(), static_cast<std::size_t>(read)) != static_cast<std::size_t>(read)) {
-        copyError = -1;
-        break;
-      }
-    }
+    const bool copied = CopyCurrentEntry(*output, info.uncompressed_size);
     const bool closed = output->Close();
-    if (copyError != 0 || !closed) {
-      unzCloseCurrentFile(archive_);
+    // minizip checks the CRC only once the declared size was read, so the byte count above is
+    // what makes a stream that ended early count as damaged.
+    const bool crcMatches = unzCloseCurrentFile(archive_) == UNZ_OK;
+    if (!copied || !closed || !crcMatches) {
+      // A short or damaged file must not look installed.
+      platform_.files.Remove(wideName);
       return EntryOutcome::Stop;
     }
-    SetFileTimeFromDos(platform_.files, wideName, dosDate);
-    // The CRC is only checked here, once the whole entry was read: the file stays as written.
-    if (unzCloseCurrentFile(archive_) != UNZ_OK) return EntryOutcome::Stop;
+    SetFileTimeFromDos(platform_.files, wideName, static_cast<std::uint32_t>(info.dosDate));
     return EntryOutcome::Written;
+  }
+
+  // True when exactly the declared number of bytes came out of the entry and went into the file.
+  // An early end of the stream, a short read and an error all read as 0 or a negative count
+  // before that number is reached.
+  bool CopyCurrentEntry(OutputFile& output, ZPOS64_T declaredSize) {
+    std::vector<char> buffer(kCopyBufferBytes);
+    ZPOS64_T written = 0;
+    for (;;) {
+      const int read = unzReadCurrentFile(archive_, buffer.data(), static_cast<unsigned>(buffer.size()));
+      if (read == 0) return written == declaredSize;
+      if (read < 0) return false;
+      if (output.Write(buffer.data(), static_cast<std::size_t>(read)) != static_cast<std::size_t>(read))
+        return false;
+      written += static_cast<ZPOS64_T>(read);
+      if (written > declaredSize) return false;
+    }
   }
 
   Platform& platform_;

@@ -1,6 +1,7 @@
 #include "install/payload_extractor.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include "install/folder_creation.h"
 #include "install/icon_library_rule.h"
@@ -88,12 +89,58 @@ TEST_F(ExtractPayloadTest, LockedFileIsSkippedTheRestWrittenAndTheFailureReporte
   EXPECT_FALSE(TemporaryArchiveLeft());
 }
 
-TEST_F(ExtractPayloadTest, BadCrcKeepsTheWrittenFileAndStopsWithFailure) {
+// Every way an entry can deliver other bytes than the archive declares for it ends the
+// extraction with failure and leaves no file that looks installed.
+TEST_F(ExtractPayloadTest, DamagedEntriesFailAndLeaveNoCompleteLookingFile) {
+  const std::string full(3000, 'x');
+  const std::string withTail = full + "tail of the file";
+  struct Case {
+    const char* what;
+    ZipBuilder zip;
+  };
+  const std::vector<Case> cases = {
+      {"wrong CRC with the right size", ZipBuilder().FileWithBadCrc("bad.bin", full)},
+      {"deflate stream that ends early",
+       ZipBuilder().RawFile("bad.bin", Z_DEFLATED, ZipBuilder::Deflated(full), withTail.size(),
+                            ZipBuilder::Crc(withTail))},
+      {"stored data shorter than its declared size",
+       ZipBuilder().RawFile("bad.bin", 0, full, withTail.size(), ZipBuilder::Crc(withTail))},
+      {"declared size larger than the archive holds", ZipBuilder().FileRunningPastTheEnd("bad.bin", full)},
+      {"stored entry of no bytes declaring some", ZipBuilder().RawFile("bad.bin", 0, "", 10, 0)},
+  };
+  for (const Case& item : cases) {
+    SCOPED_TRACE(item.what);
+    fake::FakePlatform machine;
+    machine.files.CreateFolder(L"C:\\Dest");
+    // An update: the damaged entry replaces an installed file of the same name.
+    machine.files.WriteText(L"C:\\Dest\\bad.bin", "installed");
+    machine.resources.bytes[{L"ZIP", 1974}] = item.zip.Bytes();
+    EXPECT_EQ(ExtractPayload(machine.Get(), L"C:\\Dest\\", 0), -1);
+    EXPECT_FALSE(machine.files.Exists(L"C:\\Dest\\bad.bin"));
+  }
+}
+
+TEST_F(ExtractPayloadTest, DamagedEntryStopsTheEntriesAfterIt) {
   Embed(ZipBuilder().File("a.txt", "a").FileWithBadCrc("bad.bin", "complete content").File("z.txt", "z"));
   EXPECT_EQ(ExtractPayload(platform.Get(), L"C:\\Dest\\", 0), -1);
-  EXPECT_EQ(Content(L"C:\\Dest\\bad.bin"), "complete content");
-  EXPECT_EQ(platform.files.Times(L"C:\\Dest\\bad.bin")->lastWrite, kSampleFileTimeAtUtcPlus1);
+  EXPECT_EQ(Content(L"C:\\Dest\\a.txt"), "a");
+  EXPECT_FALSE(platform.files.Exists(L"C:\\Dest\\bad.bin"));
   EXPECT_FALSE(platform.files.Exists(L"C:\\Dest\\z.txt"));
+  EXPECT_FALSE(TemporaryArchiveLeft());
+}
+
+TEST_F(ExtractPayloadTest, RawEntriesThatFitTheirDeclarationsAreWritten) {
+  // The crafted entries above differ from these only in the declaration they break.
+  const std::string content(70000, 'y');  // more than one copy block
+  Embed(ZipBuilder()
+            .RawFile("deflated.bin", Z_DEFLATED, ZipBuilder::Deflated(content), content.size(),
+                     ZipBuilder::Crc(content))
+            .RawFile("stored.bin", 0, "stored", 6, ZipBuilder::Crc("stored"))
+            .RawFile("empty.bin", 0, "", 0, 0));
+  ASSERT_EQ(ExtractPayload(platform.Get(), L"C:\\Dest\\", 0), 0);
+  EXPECT_EQ(Content(L"C:\\Dest\\deflated.bin"), content);
+  EXPECT_EQ(Content(L"C:\\Dest\\stored.bin"), "stored");
+  EXPECT_EQ(Content(L"C:\\Dest\\empty.bin"), "");
 }
 
 TEST_F(ExtractPayloadTest, UnsafeNamesAreNeverWritten) {
