@@ -55,8 +55,8 @@ void WritePerUserFileExts(Platform& platform, std::wstring_view extension, std::
 
 void WriteUserChoice(Platform& platform, std::wstring_view extension, std::wstring_view progId) {
   const std::wstring key = Concat({kFileExtsKey, extension, L"\\UserChoice"});
-  // An existing UserChoice key carries the hash of the previous choice and, from Windows 8 on,
-  // an access rule that refuses new values; only a fresh key can take the new "Progid".
+  // An existing UserChoice key carries the hash of the previous choice; only a fresh key can
+  // take the new "Progid".
   platform.registry.DeleteKey(RegRoot::CurrentUser, key);
   if (auto created = platform.registry.CreateKey(RegRoot::CurrentUser, key))
     created->SetString(L"Progid", progId);
@@ -84,8 +84,12 @@ std::wstring IconSpecOf(IconKind iconKind, std::wstring_view exePath) {
   return Concat({exePath, L",0"});
 }
 
+bool WritesUserChoice(OsVersionClass osVersion) {
+  return osVersion < kOsWindows8;
+}
+
 void RunAssociationPass(Platform& platform, std::wstring_view openCommand, std::wstring_view exePath,
-                        int isWindowsXp, bool isVistaOrLater, int associateForAllUsers,
+                        int isWindowsXp, bool isVistaOrLater, bool writeUserChoice, int associateForAllUsers,
                         std::span<const std::int32_t, kAssociationSlots> associationSelection,
                         int associationsConfirmed) {
   for (std::size_t r = 0; r < FormatCatalogue.size(); ++r) {
@@ -96,14 +100,15 @@ void RunAssociationPass(Platform& platform, std::wstring_view openCommand, std::
     const std::wstring iconSpec = IconSpecOf(row.iconKind, exePath);
     for (const FormatExtension& pair : row.Extensions())
       WriteExtensionAssociation(platform, pair.extension, pair.progIdStem, openCommand, iconSpec, isWindowsXp,
-                                isVistaOrLater, associateForAllUsers, selected, associationsConfirmed);
+                                isVistaOrLater, writeUserChoice, associateForAllUsers, selected,
+                                associationsConfirmed);
   }
 }
 
 void WriteExtensionAssociation(Platform& platform, std::wstring_view extension, std::wstring_view progIdStem,
                                std::wstring_view openCommand, std::wstring_view iconSpec, int isWindowsXp,
-                               bool isVistaOrLater, int associateForAllUsers, int selected,
-                               int associationsConfirmed) {
+                               bool isVistaOrLater, bool writeUserChoice, int associateForAllUsers,
+                               int selected, int associationsConfirmed) {
   const std::wstring progId = ProgIdOf(progIdStem);
   const std::wstring machineDefaultKey = Concat({kClassesKey, L".", extension});
   if (isWindowsXp == 1) {
@@ -122,7 +127,7 @@ void WriteExtensionAssociation(Platform& platform, std::wstring_view extension, 
 
   if (isVistaOrLater) {
     AddCapabilityAssociation(platform, extension, progIdStem);
-    if (selected != 0) WriteUserChoice(platform, extension, progId);
+    if (selected != 0 && writeUserChoice) WriteUserChoice(platform, extension, progId);
   }
 }
 

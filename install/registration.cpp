@@ -121,10 +121,13 @@ int RegisterApplication(Platform& platform, int associationsConfirmed, int chang
   if (generation.isVistaOrLater) WriteCapabilities(platform.registry, exePath);
 
   if (associationsConfirmed || generation.isVistaOrLater) {
+    const OsVersionClass osVersion = QueryOsVersionClass(platform.system);
     RunAssociationPass(platform, openCommand, exePath, generation.isWindowsXp, generation.isVistaOrLater,
-                       associateForAllUsers, associationSelection, associationsConfirmed);
+                       WritesUserChoice(osVersion), associateForAllUsers, associationSelection,
+                       associationsConfirmed);
     if (changeAssociations) {
-      if (QueryOsVersionClass(platform.system) == kOsWindows10) HideStoreAppsOpenWith(platform);
+      // A declined question changes nothing, the shell's handler list included.
+      if (associationsConfirmed && osVersion == kOsWindows10) HideStoreAppsOpenWith(platform);
       platform.shell.NotifyIconsChanged();
       platform.shell.NotifyAssociationsChanged();
     }

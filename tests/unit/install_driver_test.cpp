@@ -101,6 +101,7 @@ TEST_F(InstallDriverTest, WizardShowsFailuresAsErrorBoxes) {
 }
 
 TEST_F(InstallDriverTest, AssociationQuestionOnlyInTheWizardAndNoStillInstalls) {
+  machine.system.SetVersion(6, 1, 7601, L"Service Pack 1");  // where UserChoice keys are written
   InstallOptions options = Silent(L"C:\\Apps");
   options.silent = 0;
   options.changeAssociations = 1;

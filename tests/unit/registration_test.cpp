@@ -135,6 +135,7 @@ struct MatrixCase {
   Os os;
   bool xp;
   bool vista;
+  bool userChoice;
   bool hidesStoreApps;
 };
 
@@ -164,8 +165,8 @@ TEST_P(RegistrationMatrixTest, ImagesSelectedWithThumbnails) {
             param.xp ? std::optional<std::wstring>(L"Lanternix.jpg") : std::nullopt);
   EXPECT_EQ(MachineDefault(L"jpeg"), param.xp ? std::nullopt : std::optional<std::wstring>(L"Lanternix.jpg"));
   EXPECT_EQ(platform.registry.StringValue(kHkcu, UserChoiceKey(L"jpeg"), L"Progid"),
-            param.vista ? std::optional<std::wstring>(L"Lanternix.jpg") : std::nullopt);
-  EXPECT_EQ(UserChoicesWritten(), param.vista ? ExtensionsOfRows(0, 48) : 0u);
+            param.userChoice ? std::optional<std::wstring>(L"Lanternix.jpg") : std::nullopt);
+  EXPECT_EQ(UserChoicesWritten(), param.userChoice ? ExtensionsOfRows(0, 48) : 0u);
 
   EXPECT_EQ(platform.registry.KeyExists(kHkcu, L"SOFTWARE\\Classes\\AppXvhc4p7vz4b485xfp46hhk3fq3grkdgjg"),
             param.hidesStoreApps);
@@ -174,13 +175,14 @@ TEST_P(RegistrationMatrixTest, ImagesSelectedWithThumbnails) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Versions, RegistrationMatrixTest,
-                         ::testing::Values(MatrixCase{"Windows2000", Os::Windows2000, false, false, false},
-                                           MatrixCase{"WindowsXp", Os::Xp, true, false, false},
-                                           MatrixCase{"Vista", Os::Vista, false, true, false},
-                                           MatrixCase{"Windows7", Os::Windows7, false, true, false},
-                                           MatrixCase{"Windows8", Os::Windows8, false, true, false},
-                                           MatrixCase{"Windows10", Os::Windows10, false, true, true},
-                                           MatrixCase{"Windows11", Os::Windows11, false, true, false}),
+                         ::testing::Values(MatrixCase{"Windows2000", Os::Windows2000, false, false, false,
+                                                      false},
+                                           MatrixCase{"WindowsXp", Os::Xp, true, false, false, false},
+                                           MatrixCase{"Vista", Os::Vista, false, true, true, false},
+                                           MatrixCase{"Windows7", Os::Windows7, false, true, true, false},
+                                           MatrixCase{"Windows8", Os::Windows8, false, true, false, false},
+                                           MatrixCase{"Windows10", Os::Windows10, false, true, false, true},
+                                           MatrixCase{"Windows11", Os::Windows11, false, true, false, false}),
                          [](const auto& testCase) { return std::string(testCase.param.name); });
 
 // ---------------------------------------------------------------- application keys and uninstall entry
@@ -330,7 +332,7 @@ TEST_F(RegistrationTest, SelectedJpegRowReplacesMachineDefaultsAndUserChoices) {
 }
 
 TEST_F(RegistrationTest, AssocImagesLeavesOtherFormatsAlone) {
-  SetOs(Os::Windows10);
+  SetOs(Os::Windows7);
   Register({.selection = SelectionForAssocValue(1)});
   EXPECT_EQ(WriterCalls(), 87u);
   EXPECT_EQ(MachineDefaultsWritten(), ExtensionsOfRows(0, 48));
@@ -340,7 +342,7 @@ TEST_F(RegistrationTest, AssocImagesLeavesOtherFormatsAlone) {
 }
 
 TEST_F(RegistrationTest, AssocAllTakesEveryFormat) {
-  SetOs(Os::Windows10);
+  SetOs(Os::Windows7);
   Register({.selection = SelectionForAssocValue(2)});
   EXPECT_EQ(WriterCalls(), 87u);
   EXPECT_EQ(MachineDefaultsWritten(), 87u);
@@ -360,6 +362,38 @@ TEST_F(RegistrationTest, DeclinedQuestionKeepsEveryCurrentAssociation) {
   EXPECT_FALSE(AnyKeyContains(L"FileExts"));
 }
 
+TEST_F(RegistrationTest, FromWindows8OnTheUsersChoicesStayUntouched) {
+  for (const Os os : {Os::Windows8, Os::Windows10, Os::Windows11}) {
+    SCOPED_TRACE(static_cast<int>(os));
+    SetOs(os);
+    platform.registry.Seed(kHkcu, UserChoiceKey(L"jpg"), L"Hash", RegistryValue{kRegSz, {'h', 0, 0, 0}});
+    platform.registry.Seed(kHkcu, UserChoiceKey(L"jpg"), L"Progid", RegistryValue{kRegSz, {'p', 0, 0, 0}});
+    const std::size_t journalBefore = platform.registry.Journal().size();
+    Register({.selection = SelectionForAssocValue(2)});
+    EXPECT_EQ(platform.registry.StringValue(kHkcu, UserChoiceKey(L"jpg"), L"Hash"), L"h");
+    EXPECT_EQ(platform.registry.StringValue(kHkcu, UserChoiceKey(L"jpg"), L"Progid"), L"p");
+    const auto& journal = platform.registry.Journal();
+    auto linesSince = [&](std::wstring_view part) {
+      return std::count_if(
+          journal.begin() + static_cast<std::ptrdiff_t>(journalBefore), journal.end(),
+          [part](const std::wstring& line) { return line.find(part) != std::wstring::npos; });
+    };
+    EXPECT_EQ(linesSince(L"UserChoice"), 0);
+    // Machine defaults, ProgIDs and capabilities are still written.
+    EXPECT_EQ(linesSince(L"set HKLM\\SOFTWARE\\Classes\\.jpg []"), 1);
+    EXPECT_EQ(linesSince(L"set HKLM\\SOFTWARE\\Classes\\Lanternix.jpg []"), 4);
+    EXPECT_EQ(linesSince(L"set HKLM64\\" + std::wstring(kFileAssociationsKey) + L" [.jpg]"), 1);
+  }
+}
+
+TEST_F(RegistrationTest, UserChoiceOnlyBeforeWindows8) {
+  EXPECT_TRUE(WritesUserChoice(kOsVista));
+  EXPECT_TRUE(WritesUserChoice(kOsWindows7));
+  EXPECT_FALSE(WritesUserChoice(kOsWindows8));
+  EXPECT_FALSE(WritesUserChoice(kOsWindows10));
+  EXPECT_FALSE(WritesUserChoice(kOsWindows11));
+}
+
 TEST_F(RegistrationTest, StoreAppsHiddenOnlyOnWindows10WhenAssociationsChange) {
   const std::vector<std::wstring> appKeys = {L"SOFTWARE\\Classes\\AppXvhc4p7vz4b485xfp46hhk3fq3grkdgjg",
                                              L"SOFTWARE\\Classes\\AppXk0g4vb8gvt7b93tg50ybcy892pge6jmt",
@@ -369,6 +403,12 @@ TEST_F(RegistrationTest, StoreAppsHiddenOnlyOnWindows10WhenAssociationsChange) {
   SetOs(Os::Windows10);
   Register({.change = 0});
   EXPECT_FALSE(AnyKeyContains(L"AppX"));
+  // A declined question changes nothing, the handler list included.
+  fake::FakePlatform declined;
+  declined.system.SetVersion(10, 0, 19045);
+  RegisterApplication(declined.Get(), 0, 1, L"C:\\Apps\\Viewer", 0, 0, 0, 0, RowsSelected({31}), 0);
+  EXPECT_TRUE(declined.registry.KeyExists(kHklm, L"SOFTWARE\\Classes\\Lanternix.png"));
+  for (const std::wstring& key : declined.registry.Keys()) EXPECT_EQ(key.find(L"AppX"), std::wstring::npos);
 
   Register({.selection = RowsSelected({31})});
   for (std::size_t i = 0; i < appKeys.size(); ++i) {
@@ -386,7 +426,7 @@ TEST_F(RegistrationTest, StoreAppsHiddenOnlyOnWindows10WhenAssociationsChange) {
 }
 
 TEST_F(RegistrationTest, WithoutAdministratorRightsOnlyTheUsersKeysLand) {
-  SetOs(Os::Windows10);
+  SetOs(Os::Windows7);
   platform.registry.DenyWrites(kHklm);
   EXPECT_EQ(Register({.selection = RowsSelected({31})}), 1);
   EXPECT_EQ(platform.registry.StringValue(kHkcu, UserChoiceKey(L"png"), L"Progid"), L"Lanternix.png");
