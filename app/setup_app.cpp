@@ -34,7 +34,9 @@ constexpr DWORD kThemeNonClientAndControls = 3;
 }  // namespace
 
 BOOL HardenDllSearch() {
-  const HMODULE kernel = GetModuleHandleW(SystemDllPath(L"kernel32.dll").c_str());
+  // By name, not by a path built from the system folder: a 32-bit process on 64-bit Windows has
+  // kernel32 loaded from the WOW64 folder, so a path lookup finds nothing there.
+  const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
   if (!kernel) return 0;
   // Missing before Windows 7 without KB2533623; such systems keep the default search order.
   const auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFunction>(
