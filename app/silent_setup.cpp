@@ -13,11 +13,15 @@ namespace lanternix {
 
 namespace {
 
-// An update must keep the user's settings where they are: the existing program folder's INI
-// file says whether they were sent elsewhere.
-std::wstring ExistingIniRedirect(Platform& platform, const std::wstring& existingFolder) {
-  return platform.profiles.ReadString(existingFolder + std::wstring(kViewerIniName), L"Others", L"INI_Folder",
-                                      kShortTextChars);
+// An update keeps the user's settings where they are: the existing program folder's INI file
+// either sends them elsewhere (its redirect is kept) or holds them itself (they stay there). Only
+// an installation without that file gets the defaults of a fresh one.
+void KeepExistingIniPlace(Platform& platform, const std::wstring& existingFolder, InstallOptions& options) {
+  const std::wstring programFolderIni = existingFolder + std::wstring(kViewerIniName);
+  options.iniFolder =
+      platform.profiles.ReadString(programFolderIni, L"Others", L"INI_Folder", kShortTextChars);
+  if (options.iniFolder.empty() && platform.files.FileSize(programFolderIni))
+    options.keepIniInProgramFolder = 1;
 }
 
 InstallOptions DefaultOptions(Platform& platform, std::wstring_view workingCopy) {
@@ -27,7 +31,7 @@ InstallOptions DefaultOptions(Platform& platform, std::wstring_view workingCopy)
   if (auto existing = FindExistingInstallFolder(platform.registry)) {
     options.destinationFolder = *existing;
     if (workingCopy.find(L"/ini=") == std::wstring_view::npos)
-      options.iniFolder = ExistingIniRedirect(platform, *existing);
+      KeepExistingIniPlace(platform, *existing, options);
   } else {
     options.destinationFolder = GetDefaultInstallFolder(platform.registry);
     options.iniFolder = kPerUserIniFolder;

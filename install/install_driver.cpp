@@ -37,21 +37,42 @@ private:
   const InstallOptions& options_;
 };
 
-bool TooLongForLinksAndCommands(std::wstring_view destination) {
-  std::wstring trimmed(destination);
-  TrimSpaces(trimmed);
-  if (trimmed.empty() || trimmed.back() != L'\\') trimmed.push_back(L'\\');
-  return trimmed.size() > kMaxDestinationChars;
+bool IsSeparator(wchar_t ch) {
+  return ch == L'\\' || ch == L'/';
+}
+
+bool IsAsciiLetter(wchar_t ch) {
+  return (ch >= L'A' && ch <= L'Z') || (ch >= L'a' && ch <= L'z');
 }
 
 }  // namespace
+
+bool IsFullyQualifiedFolder(std::wstring_view folder) {
+  if (folder.size() >= 2 && IsSeparator(folder[0]) && IsSeparator(folder[1])) return true;
+  return folder.size() >= 3 && IsAsciiLetter(folder[0]) && folder[1] == L':' && IsSeparator(folder[2]);
+}
+
+bool LeavesRoomForPayload(std::wstring_view destinationFolder, std::size_t longestEntryNameChars) {
+  return InstallFolderOf(destinationFolder).size() + longestEntryNameChars < kShortTextChars;
+}
+
+bool IsUsableDestination(Platform& platform, std::wstring_view destinationFolder) {
+  if (destinationFolder.empty()) return false;
+  std::wstring trimmed(destinationFolder);
+  TrimSpaces(trimmed);
+  if (trimmed.empty()) return true;
+  if (!IsFullyQualifiedFolder(trimmed) || InstallFolderOf(trimmed).size() > kMaxDestinationChars)
+    return false;
+  // Entries that would not fit would fail half-way through the extraction, under a message that
+  // blames free space or write protection.
+  return LeavesRoomForPayload(trimmed, LongestPayloadEntryName(platform));
+}
 
 int RunInstall(Platform& platform, InstallOptions& options) {
   FailureReporter report(platform, options);
   std::wstring preparedFolder = options.destinationFolder;
 
-  // A folder of spaces passes here on purpose and fails at creation.
-  if (preparedFolder.empty() || TooLongForLinksAndCommands(preparedFolder)) {
+  if (!IsUsableDestination(platform, preparedFolder)) {
     report.MessageThenFolder(kMessageInvalidDestination, preparedFolder);
     return 0;
   }
@@ -70,19 +91,20 @@ int RunInstall(Platform& platform, InstallOptions& options) {
   }
   // From here on nothing can make the installation fail.
 
-  const std::wstring iniPath =
-      WriteViewerIni(platform, options.destinationFolder, options.iniFolder, options.silent != 0);
+  const std::wstring iniPath = WriteViewerIni(platform, options.destinationFolder, options.iniFolder,
+                                              options.silent != 0 && options.keepIniInProgramFolder == 0);
 
   int associationsConfirmed = 1;
   if (options.changeAssociations && !options.silent) {
-    const int answer = platform.messages.Show(platform.resources.String(kMessageChangeAssociations, kShortTextChars),
-                                              options.messageCaption, kMbYesNo | kMbIconQuestion | kMbDefButton2);
+    const int answer =
+        platform.messages.Show(platform.resources.String(kMessageChangeAssociations, kShortTextChars),
+                               options.messageCaption, kMbYesNo | kMbIconQuestion | kMbDefButton2);
     if (answer == kIdNo) associationsConfirmed = 0;
   }
 
   RegisterApplication(platform, associationsConfirmed, options.changeAssociations, options.destinationFolder,
-                      options.startMenuGroup, options.desktopShortcut, options.thumbnailsShortcut, options.allUsers,
-                      options.associationSelection, options.associateForAllUsers);
+                      options.startMenuGroup, options.desktopShortcut, options.thumbnailsShortcut,
+                      options.allUsers, options.associationSelection, options.associateForAllUsers);
   ConvertIniToUnicode(platform, iniPath);
   return 1;
 }

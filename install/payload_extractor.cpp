@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -24,21 +25,6 @@ struct ArchiveCloser {
   void operator()(void* archive) const { unzClose(static_cast<unzFile>(archive)); }
 };
 using UniqueArchive = std::unique_ptr<std::remove_pointer_t<unzFile>, ArchiveCloser>;
-
-// Deletes the temporary archive whatever happens after it was created.
-class TemporaryFile {
-public:
-  TemporaryFile(FileSystem& files, std::wstring path) : files_(files), path_(std::move(path)) {}
-  TemporaryFile(const TemporaryFile&) = delete;
-  TemporaryFile& operator=(const TemporaryFile&) = delete;
-  ~TemporaryFile() {
-    if (!path_.empty()) files_.Remove(path_);
-  }
-
-private:
-  FileSystem& files_;
-  std::wstring path_;
-};
 
 std::string Lowered(std::string_view text) {
   std::string out(text);
@@ -61,6 +47,56 @@ bool IsSafeEntryName(std::string_view name) {
     levelStart = i + 1;
   }
   return true;
+}
+
+// minizip reading an archive straight from memory (the payload resource), for looking at its
+// directory without writing it out.
+struct MemoryArchive {
+  std::span<const std::uint8_t> bytes;
+  std::uint64_t position = 0;
+};
+
+voidpf OpenMemory(voidpf opaque, const void*, int) {
+  return opaque;
+}
+
+uLong ReadMemory(voidpf, voidpf stream, void* buffer, uLong size) {
+  auto& archive = *static_cast<MemoryArchive*>(stream);
+  const std::uint64_t available =
+      archive.bytes.size() - std::min<std::uint64_t>(archive.position, archive.bytes.size());
+  const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(size, available));
+  std::copy_n(archive.bytes.begin() + static_cast<std::ptrdiff_t>(archive.position), count,
+              static_cast<std::uint8_t*>(buffer));
+  archive.position += count;
+  return static_cast<uLong>(count);
+}
+
+uLong WriteMemory(voidpf, voidpf, const void*, uLong) {
+  return 0;
+}
+
+ZPOS64_T TellMemory(voidpf, voidpf stream) {
+  return static_cast<MemoryArchive*>(stream)->position;
+}
+
+long SeekMemory(voidpf, voidpf stream, ZPOS64_T offset, int origin) {
+  auto& archive = *static_cast<MemoryArchive*>(stream);
+  std::uint64_t base = 0;
+  if (origin == ZLIB_FILEFUNC_SEEK_CUR)
+    base = archive.position;
+  else if (origin == ZLIB_FILEFUNC_SEEK_END)
+    base = archive.bytes.size();
+  if (base + offset > archive.bytes.size()) return -1;
+  archive.position = base + offset;
+  return 0;
+}
+
+int CloseMemory(voidpf, voidpf) {
+  return 0;
+}
+
+int MemoryError(voidpf, voidpf) {
+  return 0;
 }
 
 enum class EntryOutcome { Written, Skipped, Failed, Stop };
@@ -167,16 +203,33 @@ private:
 
 }  // namespace
 
+std::size_t LongestPayloadEntryName(Platform& platform) {
+  MemoryArchive memory{platform.resources.Bytes(kPayloadResourceType, kPayloadResourceId)};
+  if (memory.bytes.empty()) return 0;
+  zlib_filefunc64_def functions{OpenMemory, ReadMemory,  WriteMemory, TellMemory,
+                                SeekMemory, CloseMemory, MemoryError, &memory};
+  // minizip wants a name to open; the memory table ignores it.
+  UniqueArchive archive(unzOpen2_64("payload", &functions));
+  if (!archive) return 0;
+  std::size_t longest = 0;
+  for (int found = unzGoToFirstFile(archive.get()); found == UNZ_OK; found = unzGoToNextFile(archive.get())) {
+    char name[kEntryNameBytes] = {};
+    if (unzGetCurrentFileInfo64(archive.get(), nullptr, name, sizeof name, nullptr, 0, nullptr, 0) != UNZ_OK)
+      break;
+    longest = std::max(longest, platform.system.AnsiToWide(name).size());
+  }
+  return longest;
+}
+
 void SetFileTimeFromDos(FileSystem& files, std::wstring_view fileName, std::uint32_t dosDateTime) {
   files.SetFileTimesFromDos(fileName, dosDateTime);
 }
 
-int ExtractArchive(Platform& platform, std::wstring_view archivePath, std::wstring_view destinationFolder,
-                   int keepExistingIconLibrary) {
-  if (archivePath.empty()) return -1;
-  zlib_filefunc64_def functions{};
-  platform.files.FillArchiveFunctions(functions);
-  const ArchiveOpenName openName = platform.files.ArchiveName(archivePath);
+namespace {
+
+// Opens the archive through the given table and unpacks it into destinationFolder.
+int ExtractThrough(Platform& platform, zlib_filefunc64_def& functions, const ArchiveOpenName& openName,
+                   std::wstring_view destinationFolder, int keepExistingIconLibrary) {
   UniqueArchive archive(unzOpen2_64(openName.Pointer(), &functions));
   if (!archive) return -1;
   // Entries are created by their relative names, so the destination has to be current.
@@ -184,23 +237,39 @@ int ExtractArchive(Platform& platform, std::wstring_view archivePath, std::wstri
   return EntryLoop(platform, archive.get(), keepExistingIconLibrary).Run();
 }
 
+}  // namespace
+
+int ExtractArchive(Platform& platform, std::wstring_view archivePath, std::wstring_view destinationFolder,
+                   int keepExistingIconLibrary) {
+  if (archivePath.empty()) return -1;
+  zlib_filefunc64_def functions{};
+  platform.files.FillArchiveFunctions(functions);
+  return ExtractThrough(platform, functions, platform.files.ArchiveName(archivePath), destinationFolder,
+                        keepExistingIconLibrary);
+}
+
 int ExtractPayload(Platform& platform, std::wstring_view destinationFolder, int keepExistingIconLibrary) {
-  const std::span<const std::uint8_t> payload = platform.resources.Bytes(kPayloadResourceType, kPayloadResourceId);
+  const std::span<const std::uint8_t> payload =
+      platform.resources.Bytes(kPayloadResourceType, kPayloadResourceId);
   if (payload.empty()) return -1;
 
+  // Without a temporary folder the name alone would land in the root of the current drive.
   std::wstring temporaryPath = platform.files.TempFolder();
   CutToBuffer(temporaryPath, kLongTextChars);
-  if (temporaryPath.empty() || temporaryPath.back() != L'\\') temporaryPath.push_back(L'\\');
+  if (temporaryPath.empty()) return -1;
+  if (temporaryPath.back() != L'\\') temporaryPath.push_back(L'\\');
   temporaryPath += kTemporaryArchiveName;
 
-  auto file = platform.files.OpenForWriting(temporaryPath);
-  if (!file) return -1;
-  const TemporaryFile cleanup(platform.files, temporaryPath);
-  // One write straight from the resource's memory; a short file shows up as an archive that
-  // won't open.
-  file->Write(payload.data(), payload.size());
-  file->Close();
-  return ExtractArchive(platform, temporaryPath, destinationFolder, keepExistingIconLibrary);
+  // Held from its creation until the last entry is out, and deleted with it: nobody can swap in
+  // an archive of their own for the elevated setup to install.
+  const auto archive = platform.files.CreateScratchFile(temporaryPath);
+  if (!archive) return -1;
+  // One write straight from the resource's memory.
+  if (archive->Write(payload.data(), payload.size()) != payload.size()) return -1;
+  zlib_filefunc64_def functions{};
+  archive->FillArchiveFunctions(functions);
+  return ExtractThrough(platform, functions, archive->ArchiveName(), destinationFolder,
+                        keepExistingIconLibrary);
 }
 
 }  // namespace lanternix

@@ -23,6 +23,10 @@ int ExtractPayload(Platform& platform, std::wstring_view destinationFolder, int 
 int ExtractArchive(Platform& platform, std::wstring_view archivePath, std::wstring_view destinationFolder,
                    int keepExistingIconLibrary);
 
+// The length in characters of the payload's longest entry name, read from the embedded archive's
+// own directory; 0 when there is no readable payload (the extraction then fails on its own).
+std::size_t LongestPayloadEntryName(Platform& platform);
+
 // Sets a file's creation and last-write time from an MS-DOS date and time meaning local time.
 void SetFileTimeFromDos(FileSystem& files, std::wstring_view fileName, std::uint32_t dosDateTime);
 

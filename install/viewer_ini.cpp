@@ -88,22 +88,41 @@ bool StartsWithUtf16Mark(const std::vector<std::uint8_t>& bytes) {
   return bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE;
 }
 
+// The private-profile writer creates a missing file in the ANSI code page, and keeps an ANSI
+// file ANSI, where a value outside that code page (a Cyrillic folder on a Western system) would
+// come back as "?". Such a value gets a UTF-16LE file to go into.
+void MakeRoomForValue(Platform& platform, const std::wstring& iniFile, std::wstring_view value) {
+  if (platform.system.AnsiToWide(platform.system.WideToAnsi(value)) == value) return;
+  const auto bytes = platform.files.ReadAll(iniFile);
+  if (bytes) {
+    ConvertIniToUnicode(platform, iniFile);
+    return;
+  }
+  if (auto created = platform.files.OpenForWriting(iniFile)) {
+    constexpr char kUtf16Mark[] = {'\xFF', '\xFE'};
+    created->Write(kUtf16Mark, sizeof kUtf16Mark);
+    created->Close();
+  }
+}
+
 }  // namespace
 
 std::wstring WriteViewerIni(Platform& platform, std::wstring_view destinationFolder, std::wstring& iniFolder,
-                            bool silent) {
+                            bool silentDefault) {
   ProfileFiles& profiles = platform.profiles;
   const std::wstring programFolderIni = InstallFolderOf(destinationFolder) + std::wstring(kViewerIniName);
   std::wstring iniPath = programFolderIni;
 
   // Case-sensitive on purpose: the destination as the caller typed it is compared with the
   // registry's text.
-  if (silent && iniFolder.empty() && Contains(destinationFolder, GetDefaultInstallFolder(platform.registry)))
+  if (silentDefault && iniFolder.empty() &&
+      Contains(destinationFolder, GetDefaultInstallFolder(platform.registry)))
     iniFolder = kPerUserIniFolder;
 
   bool portableLayout = false;
   if (!iniFolder.empty()) {
     const std::wstring folder = PrepareIniFolder(platform, iniFolder);
+    MakeRoomForValue(platform, programFolderIni, iniFolder);
     profiles.WriteString(programFolderIni, kOthersSection, kIniFolderKey, iniFolder);
     // A folder that expands to nothing would leave the bare file name, which the profile
     // functions look for in the Windows folder while the conversion opens it in the current

@@ -15,11 +15,11 @@ inline constexpr std::wstring_view kViewerIniName = L"l_tern32.ini";
 inline constexpr std::wstring_view kPerUserIniFolder = L"%APPDATA%\\Lanternix";
 
 // Writes the INI-folder redirect (or removes it), the English language and, when none is set
-// yet, the toolbar skin that suits the screen. A silent run with an empty iniFolder whose
+// yet, the toolbar skin that suits the screen. With silentDefault, an empty iniFolder whose
 // destination lies in the default program folder gets the per-user folder stored into
 // iniFolder. Returns the INI file that holds the settings. Failed writes are ignored.
 std::wstring WriteViewerIni(Platform& platform, std::wstring_view destinationFolder, std::wstring& iniFolder,
-                            bool silent);
+                            bool silentDefault);
 
 // Replaces every %NAME% by the variable's value; an undefined variable (or "%%") expands to
 // nothing, and a "%" without its closing partner takes the rest of the text as its name.

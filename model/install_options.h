@@ -24,6 +24,9 @@ struct InstallOptions {
   std::int32_t changeAssociations = 0;
   std::int32_t silent = 0;
   std::wstring messageCaption;
+  // Set by the silent start-up for an update whose program-folder INI file holds the settings
+  // itself: they stay there instead of moving to the per-user default.
+  std::int32_t keepIniInProgramFolder = 0;
 };
 
 }  // namespace lanternix

@@ -78,6 +78,19 @@ struct ArchiveOpenName {
   }
 };
 
+// The temporary archive: created new under one handle that lets no other process write,
+// replace or delete the file while it is held, so what gets unpacked is exactly what was
+// written. Destroying it closes and deletes the file.
+class ScratchFile {
+ public:
+  virtual ~ScratchFile() = default;
+  // Returns the number of bytes written, which is less than size on failure.
+  virtual std::size_t Write(const void* data, std::size_t size) = 0;
+  // minizip's function table reading through the held handle, and the name its open takes.
+  virtual void FillArchiveFunctions(zlib_filefunc64_def_s& table) = 0;
+  virtual ArchiveOpenName ArchiveName() = 0;
+};
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -89,6 +102,8 @@ class FileSystem {
   virtual std::unique_ptr<OutputFile> OpenForWriting(std::wstring_view path) = 0;
   // Mode "ab": append, creating the file when missing.
   virtual std::unique_ptr<OutputFile> OpenForAppending(std::wstring_view path) = 0;
+  // A leftover file of that name is deleted first. Null when the file cannot be created new.
+  virtual std::unique_ptr<ScratchFile> CreateScratchFile(std::wstring_view path) = 0;
   virtual std::optional<std::vector<std::uint8_t>> ReadAll(std::wstring_view path) = 0;
   virtual bool Remove(std::wstring_view path) = 0;
   virtual bool MoveReplacing(std::wstring_view from, std::wstring_view to) = 0;

@@ -5,6 +5,7 @@
 
 #include "model/product.h"
 #include "model/system_probes.h"
+#include "install/install_driver.h"
 #include "install/viewer_ini.h"
 #include "platform/text_limits.h"
 #include "wizard/control_logic.h"
@@ -43,7 +44,7 @@ std::wstring VersionText() {
 }
 
 bool IsAcceptableDestination(std::wstring_view folderText) {
-  return !folderText.empty() && !SplitPath(folderText).drive.empty();
+  return IsFullyQualifiedFolder(folderText) && !SplitPath(folderText).drive.empty();
 }
 
 std::wstring AddProductFolder(std::wstring path) {

@@ -30,8 +30,8 @@ std::wstring FormatTemplate(std::wstring_view text, std::initializer_list<std::w
 inline constexpr std::wstring_view kBitnessText = L"32";
 std::wstring VersionText();
 
-// The folder field must name a drive ("X:" first); whether the folder can be made is the
-// installation's business.
+// The folder field must name a drive and its root ("X:\" first); whether the folder can be made
+// is the installation's business.
 bool IsAcceptableDestination(std::wstring_view folderText);
 
 // The picker's choice as a destination: a final "\", and "Lanternix\" added unless the last

@@ -315,6 +315,42 @@ class FakeOutputFile final : public OutputFile {
 
 }  // namespace
 
+// Held like the Win32 one: the path counts as locked to everyone else until the object goes,
+// and then the file is deleted. minizip reads it by its host name, which no other caller of the
+// fake can reach.
+class FakeScratchFile final : public ScratchFile {
+ public:
+  FakeScratchFile(FakeFileSystem& files, std::wstring path, fs::path host, std::FILE* file)
+      : files_(files), path_(std::move(path)), host_(std::move(host)), file_(file) {
+    files_.locked_.insert(host_);
+  }
+  FakeScratchFile(const FakeScratchFile&) = delete;
+  FakeScratchFile& operator=(const FakeScratchFile&) = delete;
+  ~FakeScratchFile() override {
+    std::fclose(file_);
+    files_.locked_.erase(host_);
+    files_.creationTimes_.erase(host_);
+    std::error_code ignored;
+    fs::remove(host_, ignored);
+  }
+  std::size_t Write(const void* data, std::size_t size) override {
+    const std::size_t written = std::fwrite(data, 1, size, file_);
+    std::fflush(file_);
+    return written;
+  }
+  void FillArchiveFunctions(zlib_filefunc64_def_s& table) override {
+    fill_fopen64_filefunc(&table);
+    if (files_.whileScratchFileHeld) files_.whileScratchFileHeld(path_);
+  }
+  ArchiveOpenName ArchiveName() override { return ArchiveOpenName{{}, host_.string()}; }
+
+ private:
+  FakeFileSystem& files_;
+  std::wstring path_;
+  fs::path host_;
+  std::FILE* file_;
+};
+
 FakeFileSystem::FakeFileSystem() {
   std::string pattern = (fs::temp_directory_path() / "lanternix-fake-XXXXXX").string();
   if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot create the fake file system's folder");
@@ -430,6 +466,17 @@ std::unique_ptr<OutputFile> FakeFileSystem::Open(std::wstring_view path, bool ap
 
 std::unique_ptr<OutputFile> FakeFileSystem::OpenForWriting(std::wstring_view path) {
   return Open(path, false);
+}
+
+std::unique_ptr<ScratchFile> FakeFileSystem::CreateScratchFile(std::wstring_view path) {
+  const auto host = HostPath(path);
+  if (!host || InReadOnlyFolder(*host)) return nullptr;
+  if (fs::is_regular_file(*host) && !Remove(path)) return nullptr;
+  if (fs::exists(*host)) return nullptr;
+  std::FILE* file = std::fopen(host->c_str(), "w+b");
+  if (!file) return nullptr;
+  creationTimes_[*host] = NowAsFileTime();
+  return std::make_unique<FakeScratchFile>(*this, std::wstring(path), *host, file);
 }
 
 std::unique_ptr<OutputFile> FakeFileSystem::OpenForAppending(std::wstring_view path) {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -96,6 +97,7 @@ class FakeFileSystem final : public FileSystem {
   bool SetCurrentFolder(std::wstring_view path) override;
   std::unique_ptr<OutputFile> OpenForWriting(std::wstring_view path) override;
   std::unique_ptr<OutputFile> OpenForAppending(std::wstring_view path) override;
+  std::unique_ptr<ScratchFile> CreateScratchFile(std::wstring_view path) override;
   std::optional<std::vector<std::uint8_t>> ReadAll(std::wstring_view path) override;
   bool Remove(std::wstring_view path) override;
   bool MoveReplacing(std::wstring_view from, std::wstring_view to) override;
@@ -121,11 +123,15 @@ class FakeFileSystem final : public FileSystem {
   bool IsFolder(std::wstring_view path) const;
   void WriteText(std::wstring_view path, std::string_view bytes);
   std::optional<FakeFileTimes> Times(std::wstring_view path) const;
+  // Called with the temporary archive's path at the moment it is opened for unpacking, when
+  // another process would try to swap it.
+  std::function<void(std::wstring_view)> whileScratchFileHeld;
   // Resolves a path the way Windows would: relative to the current folder, "." and ".."
   // folded, trailing spaces and dots dropped from each level.
   std::wstring FullPath(std::wstring_view path) const;
 
  private:
+  friend class FakeScratchFile;
   bool Locked(const std::filesystem::path& host) const { return locked_.count(host) != 0; }
   bool InReadOnlyFolder(const std::filesystem::path& host) const;
   std::unique_ptr<OutputFile> Open(std::wstring_view path, bool append);

@@ -34,6 +34,68 @@ private:
 // The C runtime's "wb" and "ab" share the file for reading and writing; so do these.
 constexpr DWORD kShareReadWrite = FILE_SHARE_READ | FILE_SHARE_WRITE;
 
+// Written and then read back through the one handle it was created with. Sharing only reading
+// keeps every other opener from writing, renaming or deleting it; the system deletes it when
+// that handle closes, however the setup ends.
+class Win32ScratchFile final : public ScratchFile {
+public:
+  explicit Win32ScratchFile(UniqueFile file) : file_(std::move(file)) {}
+
+  std::size_t Write(const void* data, std::size_t size) override {
+    DWORD written = 0;
+    if (!WriteFile(file_.Get(), data, static_cast<DWORD>(size), &written, nullptr)) return 0;
+    return written;
+  }
+
+  void FillArchiveFunctions(zlib_filefunc64_def_s& table) override {
+    table.zopen64_file = &Open;
+    table.zread_file = &Read;
+    table.zwrite_file = &WriteNothing;
+    table.ztell64_file = &Tell;
+    table.zseek64_file = &Seek;
+    table.zclose_file = &CloseNothing;
+    table.zerror_file = &Error;
+    table.opaque = this;
+  }
+
+  ArchiveOpenName ArchiveName() override { return ArchiveOpenName{L"held", {}}; }
+
+private:
+  static HANDLE HandleOf(voidpf stream) { return static_cast<Win32ScratchFile*>(stream)->file_.Get(); }
+
+  // The stream minizip works on is this object; opening rewinds the held handle.
+  static voidpf ZCALLBACK Open(voidpf opaque, const void*, int) {
+    LARGE_INTEGER start{};
+    return SetFilePointerEx(HandleOf(opaque), start, nullptr, FILE_BEGIN) ? opaque : nullptr;
+  }
+  static uLong ZCALLBACK Read(voidpf, voidpf stream, void* buffer, uLong size) {
+    DWORD read = 0;
+    if (!ReadFile(HandleOf(stream), buffer, size, &read, nullptr)) return 0;
+    return read;
+  }
+  static uLong ZCALLBACK WriteNothing(voidpf, voidpf, const void*, uLong) { return 0; }
+  static ZPOS64_T ZCALLBACK Tell(voidpf, voidpf stream) {
+    LARGE_INTEGER zero{}, position{};
+    if (!SetFilePointerEx(HandleOf(stream), zero, &position, FILE_CURRENT)) return static_cast<ZPOS64_T>(-1);
+    return static_cast<ZPOS64_T>(position.QuadPart);
+  }
+  static long ZCALLBACK Seek(voidpf, voidpf stream, ZPOS64_T offset, int origin) {
+    DWORD method = FILE_BEGIN;
+    if (origin == ZLIB_FILEFUNC_SEEK_CUR)
+      method = FILE_CURRENT;
+    else if (origin == ZLIB_FILEFUNC_SEEK_END)
+      method = FILE_END;
+    LARGE_INTEGER distance{};
+    distance.QuadPart = static_cast<LONGLONG>(offset);
+    return SetFilePointerEx(HandleOf(stream), distance, nullptr, method) ? 0 : -1;
+  }
+  // The handle stays open for the caller; closing it is this object's end.
+  static int ZCALLBACK CloseNothing(voidpf, voidpf) { return 0; }
+  static int ZCALLBACK Error(voidpf, voidpf) { return 0; }
+
+  UniqueFile file_;
+};
+
 }  // namespace
 
 FolderCreation Win32FileSystem::CreateFolder(std::wstring_view path) {
@@ -71,6 +133,17 @@ std::unique_ptr<OutputFile> Win32FileSystem::OpenForAppending(std::wstring_view 
                               FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return nullptr;
   return std::make_unique<Win32OutputFile>(std::move(file));
+}
+
+std::unique_ptr<ScratchFile> Win32FileSystem::CreateScratchFile(std::wstring_view path) {
+  const std::wstring text(path);
+  // Deleting a leftover first and then insisting on a new file means a name planted in between
+  // (a link to another file included) makes the creation fail instead of being written through.
+  DeleteFileW(text.c_str());
+  UniqueFile file(CreateFileW(text.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                              CREATE_NEW, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+  if (!file) return nullptr;
+  return std::make_unique<Win32ScratchFile>(std::move(file));
 }
 
 std::optional<std::vector<std::uint8_t>> Win32FileSystem::ReadAll(std::wstring_view path) {

@@ -8,8 +8,7 @@ namespace lanternix::win32 {
 class Win32Registry final : public Registry {
 public:
   bool SetDefaultValue(RegRoot root, std::wstring_view subKey, std::wstring_view value) override;
-  std::unique_ptr<RegistryKey> OpenKey(RegRoot root, std::wstring_view subKey,
-                                       std::uint32_t access) override;
+  std::unique_ptr<RegistryKey> OpenKey(RegRoot root, std::wstring_view subKey, std::uint32_t access) override;
   std::unique_ptr<RegistryKey> CreateKey(RegRoot root, std::wstring_view subKey) override;
   bool DeleteKey(RegRoot root, std::wstring_view subKey) override;
 };
@@ -21,6 +20,7 @@ public:
   bool SetCurrentFolder(std::wstring_view path) override;
   std::unique_ptr<OutputFile> OpenForWriting(std::wstring_view path) override;
   std::unique_ptr<OutputFile> OpenForAppending(std::wstring_view path) override;
+  std::unique_ptr<ScratchFile> CreateScratchFile(std::wstring_view path) override;
   std::optional<std::vector<std::uint8_t>> ReadAll(std::wstring_view path) override;
   bool Remove(std::wstring_view path) override;
   bool MoveReplacing(std::wstring_view from, std::wstring_view to) override;

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "app/silent_setup.h"
+#include "install/payload_extractor.h"
+#include "platform/text_limits.h"
 #include "tests/unit/setup_fixture.h"
+#include "tests/unit/zip_builder.h"
 
 namespace lanternix {
 namespace {
@@ -84,8 +87,79 @@ TEST_F(InstallDriverTest, OverlongDestinationIsRefusedBeforeAnythingIsCreated) {
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0], kMessage5 + ": " + fake::ToUtf8(folder));
 
+  // 240 characters pass that check, but not the payload's: see below.
   InstallOptions fits = Silent(L"C:\\" + std::wstring(236, L'd') + L"\\");
-  EXPECT_EQ(RunInstall(machine.Get(), fits), 1);
+  EXPECT_EQ(RunInstall(machine.Get(), fits), 0);
+}
+
+TEST_F(InstallDriverTest, OnlyFullyQualifiedDestinationsAreAccepted) {
+  for (const wchar_t* folder : {L"C:\\Apps", L"c:/Apps", L"\\\\server\\share\\Apps"})
+    EXPECT_TRUE(IsFullyQualifiedFolder(folder)) << fake::ToUtf8(folder);
+  for (const wchar_t* folder :
+       {L"Rel\\Lanternix", L"C:foo", L"C:", L"\\foo", L"/foo", L"..\\up", L"1:\\x", L""})
+    EXPECT_FALSE(IsFullyQualifiedFolder(folder)) << fake::ToUtf8(folder);
+
+  // Each refused before anything is created, wherever the current folder is; C:\Start is current
+  // on C: too.
+  const std::vector<std::wstring> refused = {L"Rel\\Lanternix", L"C:foo", L"\\foo", L" C:Lanternix "};
+  const auto keysBefore = machine.registry.Keys();
+  for (const std::wstring& folder : refused) {
+    InstallOptions options = Silent(folder);
+    EXPECT_EQ(RunInstall(machine.Get(), options), 0) << fake::ToUtf8(folder);
+  }
+  for (const wchar_t* path : {L"C:\\Start\\Rel", L"C:\\Start\\foo", L"C:\\foo", L"C:\\Start\\Lanternix",
+                              L"C:\\Start\\Plugins", L"C:\\Start\\l_tern32.exe"})
+    EXPECT_FALSE(machine.files.Exists(path)) << fake::ToUtf8(path);
+  EXPECT_EQ(machine.registry.Keys(), keysBefore);
+  const auto messages = machine.LogMessages(L"C:\\Start");
+  ASSERT_EQ(messages.size(), refused.size());
+  for (std::size_t i = 0; i < refused.size(); ++i)
+    EXPECT_EQ(messages[i], kMessage5 + ": " + fake::ToUtf8(refused[i]));
+
+  // A network folder is no business of this rule.
+  machine.files.AddNetworkShare(L"\\\\server\\share");
+  InstallOptions network = Silent(L"\\\\server\\share\\Lanternix");
+  EXPECT_EQ(RunInstall(machine.Get(), network), 1);
+}
+
+TEST_F(InstallDriverTest, DestinationMustLeaveRoomForThePayloadsLongestEntry) {
+  // The longest name comes from the archive that is embedded, whatever it holds.
+  const std::string longName = "Deep/" + std::string(60, 'n') + ".txt";  // 69 characters
+  machine.resources.views.clear();
+  machine.resources.bytes[{L"ZIP", 1974}] =
+      testing::ZipBuilder().File("short.txt", "s").File(longName, "l").File("Plugins/Icons.dll", "i").Bytes();
+  EXPECT_EQ(LongestPayloadEntryName(machine.Get()), longName.size());
+
+  // 190 characters with the final backslash, plus 69, make 259: that fits...
+  const std::wstring fits = L"C:\\" + std::wstring(186, L'f') + L"\\";
+  ASSERT_EQ(fits.size() + longName.size(), 259u);
+  EXPECT_TRUE(LeavesRoomForPayload(fits, longName.size()));
+  // ...one more does not, with or without its final backslash typed.
+  const std::wstring tooLong = L"C:\\" + std::wstring(187, L'g');
+  EXPECT_FALSE(LeavesRoomForPayload(tooLong, longName.size()));
+  InstallOptions refused = Silent(tooLong);
+  EXPECT_EQ(RunInstall(machine.Get(), refused), 0);
+  EXPECT_FALSE(machine.files.Exists(tooLong));
+  const auto messages = machine.LogMessages(L"C:\\Start");
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0], kMessage5 + ": " + fake::ToUtf8(tooLong));
+
+  InstallOptions accepted = Silent(fits);
+  EXPECT_EQ(RunInstall(machine.Get(), accepted), 1);
+  EXPECT_EQ(machine.Text(fits + fake::FromUtf8(longName)), "l");
+}
+
+TEST_F(InstallDriverTest, TheRealPayloadSetsTheLimitBelow240) {
+  const std::size_t longest = LongestPayloadEntryName(machine.Get());
+  ASSERT_GT(longest, 0u);
+  // With its final "\" and the longest name, one character too many for a path.
+  const std::wstring refused = L"C:\\" + std::wstring(kShortTextChars - 1 - longest - 3, L'r');
+  EXPECT_LT(refused.size() + 1, kMaxDestinationChars);
+  InstallOptions options = Silent(refused);
+  EXPECT_EQ(RunInstall(machine.Get(), options), 0);
+  EXPECT_FALSE(machine.files.Exists(refused));
+  InstallOptions accepted = Silent(refused.substr(0, refused.size() - 1));
+  EXPECT_EQ(RunInstall(machine.Get(), accepted), 1);
 }
 
 TEST_F(InstallDriverTest, WizardShowsFailuresAsErrorBoxes) {
@@ -162,7 +236,67 @@ TEST_F(SilentSetupTest, AnUpdateKeepsTheUsersSettingsWhereTheyWere) {
             L"%APPDATA%\\Lanternix");
   // An explicit empty "/ini=" still takes the settings back to the program folder.
   ASSERT_EQ(RunSilentSetup(machine.Get(), L"setup.exe /silent /ini="), kExitInstalled);
-  EXPECT_EQ(machine.profiles.ReadString(L"D:\\Apps\\Lanternix\\l_tern32.ini", L"Others", L"INI_Folder", 260), L"");
+  EXPECT_EQ(machine.profiles.ReadString(L"D:\\Apps\\Lanternix\\l_tern32.ini", L"Others", L"INI_Folder", 260),
+            L"");
+}
+
+TEST_F(SilentSetupTest, RelativeFolderFailsWithExitStatusOne) {
+  const auto keysBefore = machine.registry.Keys();
+  EXPECT_EQ(RunSilentSetup(machine.Get(), L"setup.exe /silent /folder=Rel\\Lanternix /desktop=1"),
+            kExitFailed);
+  EXPECT_EQ(RunSilentSetup(machine.Get(), L"setup.exe /silent /folder=C:foo"), kExitFailed);
+  EXPECT_FALSE(machine.files.Exists(L"C:\\Start\\Rel"));
+  EXPECT_FALSE(machine.files.Exists(L"C:\\Start\\foo"));
+  EXPECT_EQ(machine.registry.Keys(), keysBefore);
+  EXPECT_TRUE(machine.shell.links.empty());
+  EXPECT_EQ(machine.LogMessages(L"C:\\Start"),
+            (std::vector<std::string>{kMessage5 + ": Rel\\Lanternix", kMessage5 + ": C:foo"}));
+}
+
+// An update of an installation in the default folder: where its settings were decides where they
+// stay.
+class SilentUpdateTest : public SilentSetupTest {
+protected:
+  SilentUpdateTest() {
+    EXPECT_EQ(RunSilentSetup(machine.Get(), L"setup.exe /silent"), kExitInstalled);
+    machine.files.Remove(kProgramIni);
+    machine.files.Remove(kUserIni);
+  }
+  std::wstring Read(const std::wstring& path, const wchar_t* section, const wchar_t* key) {
+    return machine.profiles.ReadString(path, section, key, 260);
+  }
+  const std::wstring kProgramIni = L"C:\\Program Files\\Lanternix\\l_tern32.ini";
+  const std::wstring kUserIni = L"C:\\Users\\tester\\AppData\\Roaming\\Lanternix\\l_tern32.ini";
+};
+
+TEST_F(SilentUpdateTest, SettingsInTheProgramFolderStayThere) {
+  machine.files.WriteText(kProgramIni, "[Toolbar]\r\nSkin=mine.png\r\nSize=24\r\n");
+  ASSERT_EQ(RunSilentSetup(machine.Get(), L"setup.exe /silent"), kExitInstalled);
+  EXPECT_EQ(Read(kProgramIni, L"Others", L"INI_Folder"), L"");
+  EXPECT_EQ(Read(kProgramIni, L"Toolbar", L"Skin"), L"mine.png");
+  EXPECT_EQ(Read(kProgramIni, L"Language", L"Lang"), L"English");
+  EXPECT_FALSE(machine.files.Exists(kUserIni));
+}
+
+TEST_F(SilentUpdateTest, ARedirectIsKept) {
+  machine.files.WriteText(kProgramIni, "[Others]\r\nINI_Folder=C:\\Settings\r\n");
+  ASSERT_EQ(RunSilentSetup(machine.Get(), L"setup.exe /silent"), kExitInstalled);
+  EXPECT_EQ(Read(kProgramIni, L"Others", L"INI_Folder"), L"C:\\Settings");
+  EXPECT_EQ(Read(L"C:\\Settings\\l_tern32.ini", L"Language", L"Lang"), L"English");
+  EXPECT_FALSE(machine.files.Exists(kUserIni));
+}
+
+TEST_F(SilentUpdateTest, WithoutAnIniFileTheFreshDefaultApplies) {
+  ASSERT_EQ(RunSilentSetup(machine.Get(), L"setup.exe /silent"), kExitInstalled);
+  EXPECT_EQ(Read(kProgramIni, L"Others", L"INI_Folder"), L"%APPDATA%\\Lanternix");
+  EXPECT_TRUE(machine.files.Exists(kUserIni));
+}
+
+TEST_F(SilentUpdateTest, AnExplicitIniFolderWins) {
+  machine.files.WriteText(kProgramIni, "[Toolbar]\r\nSkin=mine.png\r\n");
+  ASSERT_EQ(RunSilentSetup(machine.Get(), L"setup.exe /silent /ini=C:\\Elsewhere"), kExitInstalled);
+  EXPECT_EQ(Read(kProgramIni, L"Others", L"INI_Folder"), L"C:\\Elsewhere");
+  EXPECT_TRUE(machine.files.Exists(L"C:\\Elsewhere\\l_tern32.ini"));
 }
 
 }  // namespace

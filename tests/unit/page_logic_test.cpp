@@ -19,11 +19,15 @@ TEST(WelcomePageLogicTest, TemplatesTakeTheirArgumentsInOrder) {
             L"version  4.65  (32 bit)");
 }
 
-TEST(WelcomePageLogicTest, DestinationNeedsADrive) {
+TEST(WelcomePageLogicTest, DestinationNeedsADriveAndItsRoot) {
   EXPECT_TRUE(IsAcceptableDestination(L"C:\\Program Files\\Lanternix"));
-  EXPECT_TRUE(IsAcceptableDestination(L"X:"));
+  EXPECT_TRUE(IsAcceptableDestination(L"X:\\"));
   EXPECT_FALSE(IsAcceptableDestination(L""));
   EXPECT_FALSE(IsAcceptableDestination(L"Lanternix"));
+  // Drive-relative and root-relative folders depend on the current folder.
+  EXPECT_FALSE(IsAcceptableDestination(L"X:"));
+  EXPECT_FALSE(IsAcceptableDestination(L"C:foo"));
+  EXPECT_FALSE(IsAcceptableDestination(L"\\foo"));
   EXPECT_FALSE(IsAcceptableDestination(L"\\\\server\\share\\Lanternix"));
   EXPECT_FALSE(IsAcceptableDestination(L" C:\\Lanternix"));
 }

@@ -187,6 +187,46 @@ TEST_F(ExtractPayloadTest, FailuresBeforeTheEntryLoop) {
   EXPECT_FALSE(platform.files.Exists(L"C:\\Dest\\a.txt"));
 }
 
+TEST_F(ExtractPayloadTest, TheTemporaryArchiveCannotBeSwappedWhileItIsUnpacked) {
+  Embed(ZipBuilder().File("l_tern32.exe", "viewer"));
+  platform.files.WriteText(L"C:\\Temp\\planted.zip", "someone else's archive");
+  int attempts = 0;
+  platform.files.whileScratchFileHeld = [this, &attempts](std::wstring_view path) {
+    ++attempts;
+    EXPECT_EQ(path, L"C:\\Temp\\ltern_x32.zip");
+    EXPECT_EQ(platform.files.OpenForWriting(path), nullptr);
+    EXPECT_FALSE(platform.files.Remove(path));
+    EXPECT_FALSE(platform.files.MoveReplacing(L"C:\\Temp\\planted.zip", path));
+  };
+  ASSERT_EQ(ExtractPayload(platform.Get(), L"C:\\Dest\\", 0), 0);
+  EXPECT_EQ(attempts, 1);
+  EXPECT_EQ(Content(L"C:\\Dest\\l_tern32.exe"), "viewer");
+  EXPECT_FALSE(TemporaryArchiveLeft());
+}
+
+TEST_F(ExtractPayloadTest, TheTemporaryArchiveIsCreatedNewOrNotAtAll) {
+  Embed(ZipBuilder().File("a.txt", "a"));
+  // A leftover of an earlier run is replaced...
+  platform.files.WriteText(L"C:\\Temp\\ltern_x32.zip", "leftover");
+  EXPECT_EQ(ExtractPayload(platform.Get(), L"C:\\Dest\\", 0), 0);
+  EXPECT_FALSE(TemporaryArchiveLeft());
+  // ...unless another process holds it.
+  platform.files.WriteText(L"C:\\Temp\\ltern_x32.zip", "held");
+  platform.files.Lock(L"C:\\Temp\\ltern_x32.zip");
+  platform.files.Remove(L"C:\\Dest\\a.txt");
+  EXPECT_EQ(ExtractPayload(platform.Get(), L"C:\\Dest\\", 0), -1);
+  EXPECT_FALSE(platform.files.Exists(L"C:\\Dest\\a.txt"));
+}
+
+TEST_F(ExtractPayloadTest, NoTemporaryFolderIsAFailureNotTheDriveRoot) {
+  Embed(ZipBuilder().File("a.txt", "a"));
+  platform.files.SetTempFolder(L"");
+  platform.files.SetCurrentFolder(L"C:\\Dest");
+  EXPECT_EQ(ExtractPayload(platform.Get(), L"C:\\Dest\\", 0), -1);
+  EXPECT_FALSE(platform.files.Exists(L"C:\\ltern_x32.zip"));
+  EXPECT_FALSE(platform.files.Exists(L"C:\\Dest\\a.txt"));
+}
+
 class DirectoryTreeTest : public ::testing::Test {
 protected:
   fake::FakeFileSystem files;

@@ -67,6 +67,28 @@ TEST_F(ViewerIniTest, AppDataRedirectSendsTheSettingsToTheExpandedFolder) {
   EXPECT_EQ(Read(settings, L"Toolbar", L"Skin"), L"Halbrenk_24.png");
 }
 
+// The fake's ANSI code page, like a Western Windows, has no Cyrillic letters.
+TEST_F(ViewerIniTest, AFolderOutsideTheAnsiCodePageIsStoredIntact) {
+  const std::wstring folder = L"D:\\\u041d\u0430\u0441\u0442\u0440\u043e\u0439\u043a\u0438";
+  const std::wstring programIni = L"D:\\Tools\\Lanternix\\l_tern32.ini";
+  ASSERT_NE(platform.system.AnsiToWide(platform.system.WideToAnsi(folder)), folder);
+  EXPECT_EQ(Write(L"D:\\Tools\\Lanternix", folder), folder + L"\\l_tern32.ini");
+  EXPECT_EQ(Read(programIni, L"Others", L"INI_Folder"), folder);
+  EXPECT_EQ(Bytes(programIni).substr(0, 2), "\xFF\xFE");
+  EXPECT_EQ(Read(folder + L"\\l_tern32.ini", L"Language", L"Lang"), L"English");
+
+  // An earlier ANSI file is turned into UTF-16LE first and keeps what it held.
+  platform.files.WriteText(programIni, "[Toolbar]\r\nSkin=caf\xE9.png\r\n");
+  EXPECT_EQ(Write(L"D:\\Tools\\Lanternix", folder), folder + L"\\l_tern32.ini");
+  EXPECT_EQ(Read(programIni, L"Others", L"INI_Folder"), folder);
+  EXPECT_EQ(Read(programIni, L"Toolbar", L"Skin"), L"caf\u00e9.png");
+
+  // A folder the code page can carry leaves a new file as ANSI as before.
+  platform.files.Remove(programIni);
+  Write(L"D:\\Tools\\Lanternix", L"D:\\Caf\u00e9");
+  EXPECT_EQ(Bytes(programIni), "[Others]\r\nINI_Folder=D:\\Caf\xE9\r\n");
+}
+
 TEST_F(ViewerIniTest, PlainIniFolderIsUsedAsWrittenAndCreated) {
   std::wstring iniFolder = L"D:\\Cfg";
   EXPECT_EQ(WriteViewerIni(platform.Get(), L"D:\\Tools\\Lanternix\\", iniFolder, true),
