@@ -30,6 +30,12 @@ target_link_libraries(lanternix-setup PRIVATE lanternix_app lanternix_win32 lant
 target_compile_options(lanternix-setup PRIVATE ${LANTERNIX_WARNINGS})
 # No link time stamp in the PE header: two builds of the same sources are byte-identical.
 target_link_options(lanternix-setup PRIVATE -municode -Wl,--no-insert-timestamp)
+# The shipped exe carries no debug sections (the static C++ runtime alone brings hundreds of
+# kilobytes); they go to lanternix-setup.exe.debug beside it, for diagnosis.
+add_custom_command(TARGET lanternix-setup POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -DOBJCOPY=${CMAKE_OBJCOPY} -DEXE=$<TARGET_FILE:lanternix-setup>
+          -P ${CMAKE_SOURCE_DIR}/cmake/split_debug_info.cmake
+  VERBATIM)
 
 
 # The sample viewer distribution packed into payload.zip, and the resource script (dialogs,
