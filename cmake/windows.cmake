@@ -29,7 +29,8 @@ add_executable(lanternix-setup WIN32
 target_link_libraries(lanternix-setup PRIVATE lanternix_app lanternix_win32 lanternix_wizard_logic comctl32)
 target_compile_options(lanternix-setup PRIVATE ${LANTERNIX_WARNINGS})
 # No link time stamp in the PE header: two builds of the same sources are byte-identical.
-target_link_options(lanternix-setup PRIVATE -municode -Wl,--no-insert-timestamp)
+# Unreferenced code and data stay out of the product.
+target_link_options(lanternix-setup PRIVATE -municode -Wl,--no-insert-timestamp -Wl,--gc-sections)
 # The shipped exe carries no debug sections (the static C++ runtime alone brings hundreds of
 # kilobytes); they go to lanternix-setup.exe.debug beside it, for diagnosis.
 add_custom_command(TARGET lanternix-setup POST_BUILD
