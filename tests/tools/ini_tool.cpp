@@ -2,6 +2,8 @@
 // in UTF-8, reading the INI values back through the system's own private-profile functions.
 //   ini-tool ini <destination> <iniFolder or -> <silent>
 //       prepares the destination folder, writes the INI settings, converts the INI file
+//   ini-tool read <file> <section> <key>
+//       prints the value as the system's private-profile functions read it
 //   ini-tool log <folder> <message>...
 //       makes folder current and writes one log entry per message ("\n" in a message is a line
 //       feed); prints the short date of the run
@@ -79,6 +81,10 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring mode = argc > 1 ? argv[1] : L"";
   if (mode == L"ini" && argc > 4)
     return WriteIni(platform, argv[2], argv[3], std::wcscmp(argv[4], L"1") == 0);
+  if (mode == L"read" && argc > 4) {
+    PrintLine("value", ReadBack(argv[2], argv[3], argv[4]));
+    return 0;
+  }
   if (mode == L"log" && argc > 2) {
     if (!platform.files.SetCurrentFolder(argv[2])) return 1;
     return WriteLog(platform, argc - 3, argv + 3);

@@ -106,6 +106,27 @@ TEST(ViewerIniUnderWineTest, AnExistingAnsiFileKeepsItsEntriesAndAReinstallation
   EXPECT_EQ(ReadFileBytes(prefix.HostPath("C:\\Lanternix\\l_tern32.ini")), expected);
 }
 
+// A folder outside the system's ANSI code page ("Настройки", settings in Russian), given as the
+// setup's own command line: the redirect reads back exactly and the settings land in it.
+TEST(ViewerIniUnderWineTest, ACyrillicIniFolderIsStoredIntact) {
+  WinePrefix prefix("win10");
+  fs::create_directories(prefix.HostPath("C:\\setup"));
+  fs::copy_file(SetupExe(), prefix.HostPath("C:\\setup\\lanternix-setup.exe"));
+  const std::string folder =
+      "C:\\\xD0\x9D\xD0\xB0\xD1\x81\xD1\x82\xD1\x80\xD0\xBE\xD0\xB9\xD0\xBA\xD0\xB8";  // UTF-8
+  const RunResult result = prefix.RunCommandLine(
+      "\"C:\\setup\\lanternix-setup.exe\" /silent /folder=C:\\Tools\\Lanternix /ini=" + folder, "C:\\setup");
+  ASSERT_EQ(result.exitCode, 0) << result.output;
+  auto report = IniTool(prefix, {"read", "C:\\Tools\\Lanternix\\l_tern32.ini", "Others", "INI_Folder"});
+  EXPECT_EQ(report["value"], folder);
+  EXPECT_EQ(ReadFileBytes(prefix.HostPath("C:\\Tools\\Lanternix\\l_tern32.ini")).substr(0, 2), "\xFF\xFE");
+  // Wine keeps the folder's name as UTF-8 on the host.
+  const std::string settings = ReadFileBytes(prefix.HostPath(folder + "\\l_tern32.ini"));
+  ASSERT_GE(settings.size(), kUnicodeStart.size());
+  EXPECT_EQ(settings.substr(0, kUnicodeStart.size()), kUnicodeStart);
+  EXPECT_NE(settings.find(Utf16Le("Lang=English")), std::string::npos);
+}
+
 TEST(InstallLogUnderWineTest, TwoFailingRunsLeaveTwoEntries) {
   WinePrefix prefix("win10");
   fs::create_directories(prefix.HostPath("C:\\Logs"));

@@ -62,6 +62,7 @@ struct ExpectedRegistry {
 struct Scenario {
   std::string folder;         // as passed, untrimmed
   std::string installFolder;  // trimmed, with its final "\"
+  int confirmed = 1;          // 0: the association question was answered No
   int changeAssociations = 1;
   int thumbnails = 0;
   AssociationSelection selection{};
@@ -69,6 +70,8 @@ struct Scenario {
   int associateForAllUsers = 0;
   bool xp = false;
   bool windows10 = false;
+  // Vista and 7 only: from Windows 8 on a UserChoice key the setup wrote would be discarded.
+  bool userChoice = false;
 };
 
 const char* const kFileExts = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.";
@@ -110,7 +113,8 @@ ExpectedRegistry Expect(const Scenario& s, bool hasRegisteredApplications) {
   }
 
   for (std::size_t r = 0; r < FormatCatalogue.size(); ++r) {
-    const bool selected = s.selection[r] != 0;
+    // A declined question counts every row as unselected.
+    const bool selected = s.confirmed && s.selection[r] != 0;
     if (!vista && !selected) continue;
     const std::string icon = r == 0 || r == 5 || r == 19 ? "%1"
                              : r <= 50                   ? exe + ",0"
@@ -123,7 +127,7 @@ ExpectedRegistry Expect(const Scenario& s, bool hasRegisteredApplications) {
       e.Sz("HKLM", classKey, "", "Lanternix " + Upper(stem) + " File");
       e.Sz("HKLM", classKey + "\\shell\\open\\command", "", open);
       e.Sz("HKLM", classKey + "\\DefaultIcon", "", icon);
-      const bool forced = extension == "jpg" || extension == "png" || extension == "tif";
+      const bool forced = s.confirmed && (extension == "jpg" || extension == "png" || extension == "tif");
       if (s.xp) {
         e.Sz("HKCU", kFileExts + extension, "", "");
         e.Sz("HKCU", kFileExts + extension, "ProgID", progId);
@@ -131,11 +135,11 @@ ExpectedRegistry Expect(const Scenario& s, bool hasRegisteredApplications) {
       } else {
         if (selected || forced) e.Sz("HKLM", "SOFTWARE\\Classes\\." + extension, "", progId);
         e.Sz("HKLM", "SOFTWARE\\Lanternix\\Capabilities\\FileAssociations", "." + extension, progId);
-        if (selected) e.Sz("HKCU", kFileExts + extension + "\\UserChoice", "Progid", progId);
+        if (selected && s.userChoice) e.Sz("HKCU", kFileExts + extension + "\\UserChoice", "Progid", progId);
       }
     }
   }
-  if (s.windows10 && s.changeAssociations) {
+  if (s.windows10 && s.changeAssociations && s.confirmed) {
     for (const char* app : {"AppXvhc4p7vz4b485xfp46hhk3fq3grkdgjg", "AppXk0g4vb8gvt7b93tg50ybcy892pge6jmt",
                             "AppX43hnxtbyyps62jhe9sqpdzxn1790zetc", "AppX9rkaq77s0jzh1tyccadx9ghba15r6t3h",
                             "AppX6eg8h5sxqq90pv53845wmnbewywdqq5h"})
@@ -191,7 +195,7 @@ void ExpectExactly(const RegistrySnapshot& before, const RegistrySnapshot& after
 }
 
 std::vector<std::string> Arguments(const Scenario& s) {
-  return {"1",
+  return {std::to_string(s.confirmed),
           std::to_string(s.changeAssociations),
           s.folder,
           "0",
@@ -233,6 +237,28 @@ TEST(RegistrationE2eTest, Windows10WithJpegAndAviSelectedAndThumbnails) {
   s.selectionArgument = "23,52";
   s.windows10 = true;
   RunAndCompare("win10", s);
+}
+
+// Answering No keeps every current association and the shell's handler list as they were.
+TEST(RegistrationE2eTest, Windows10WithTheQuestionDeclined) {
+  Scenario s;
+  s.folder = "C:\\Apps\\Viewer";
+  s.installFolder = "C:\\Apps\\Viewer\\";
+  s.confirmed = 0;
+  s.selection = Rows({2, 23, 31});
+  s.selectionArgument = "2,23,31";
+  s.windows10 = true;
+  RunAndCompare("win10", s);
+}
+
+TEST(RegistrationE2eTest, Windows7WithBitmapsSelectedWritesUserChoices) {
+  Scenario s;
+  s.folder = "C:\\Apps\\Viewer";
+  s.installFolder = "C:\\Apps\\Viewer\\";
+  s.selection = Rows({2});
+  s.selectionArgument = "2";
+  s.userChoice = true;
+  RunAndCompare("win7", s, true);
 }
 
 TEST(RegistrationE2eTest, Windows7WithNothingSelected) {

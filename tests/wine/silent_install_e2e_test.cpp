@@ -1,6 +1,7 @@
 // The setup itself, run silently under Wine: what a deployment tool sees.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <regex>
 #include <thread>
 
@@ -123,31 +124,64 @@ TEST(SilentInstallTest, QuotedFolderWithSpacesShortcutsForAllUsers) {
       registry.HasKey("HKLM", "SOFTWARE\\Classes\\Directory\\shell\\Browse with &Lanternix\\command"));
 }
 
-class AssocMatrixTest : public ::testing::TestWithParam<std::tuple<std::string, int>> {};
+struct AssocCase {
+  std::string version;
+  std::string extraRegistry;
+  int value = 0;
+  bool userChoice = false;  // Vista and 7: the user's choice is replaced
+  std::string name;
+};
+
+// Wine has no Windows 11 setting: Windows 10 with the build number Windows 11 starts at, in both
+// registry views, whichever one a 32-bit setup's version query reads.
+const std::string kWindows11Build =
+    "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion]\r\n"
+    "\"CurrentBuild\"=\"22000\"\r\n\"CurrentBuildNumber\"=\"22000\"\r\n\r\n"
+    "[HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\Microsoft\\Windows NT\\CurrentVersion]\r\n"
+    "\"CurrentBuild\"=\"22000\"\r\n\"CurrentBuildNumber\"=\"22000\"\r\n\r\n";
+
+// A choice the user made earlier in the system's settings, with the hash only they can compute.
+const std::string kEarlierBitmapChoice =
+    "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.bmp\\UserChoice]"
+    "\r\n"
+    "\"Progid\"=\"Other.bmp\"\r\n\"Hash\"=\"earlier-hash\"\r\n";
+
+class AssocMatrixTest : public ::testing::TestWithParam<AssocCase> {};
 
 TEST_P(AssocMatrixTest, AssocValueSelectsImagesEverythingOrNothing) {
-  const auto& [version, value] = GetParam();
-  SilentInstall setup(version);
-  const RunResult result = setup.Run(" /assoc=" + std::to_string(value));
+  const AssocCase& param = GetParam();
+  SilentInstall setup(param.version);
+  setup.prefix.ImportRegistry(param.extraRegistry + kEarlierBitmapChoice);
+  const RunResult result = setup.Run(" /assoc=" + std::to_string(param.value));
   ASSERT_EQ(result.exitCode, 0) << result.output;
   const RegistrySnapshot registry = setup.prefix.Registry();
   const std::string fileExts = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\";
-  // .bmp is an image row, .mp3 a media row.
+  // .bmp is an image row, .mp3 a media row. Only Vista and 7 replace the user's choice.
+  const bool bitmapTaken = param.userChoice && (param.value == 1 || param.value == 2);
   EXPECT_EQ(registry.String("HKCU", fileExts + ".bmp\\UserChoice", "Progid"),
-            value == 1 || value == 2 ? std::optional<std::string>("Lanternix.bmp") : std::nullopt);
-  EXPECT_EQ(registry.HasKey("HKCU", fileExts + ".mp3\\UserChoice"), value == 2);
-  // Class keys and capabilities exist for every format whatever was selected.
+            bitmapTaken ? "Lanternix.bmp" : "Other.bmp");
+  EXPECT_EQ(registry.String("HKCU", fileExts + ".bmp\\UserChoice", "Hash"),
+            bitmapTaken ? std::nullopt : std::optional<std::string>("earlier-hash"));
+  EXPECT_EQ(registry.HasKey("HKCU", fileExts + ".mp3\\UserChoice"), param.userChoice && param.value == 2);
+  // The machine defaults, class keys and capabilities follow the selection on every version.
+  EXPECT_EQ(
+      registry.String("HKLM", "SOFTWARE\\Classes\\.bmp", ""),
+      param.value == 1 || param.value == 2 ? std::optional<std::string>("Lanternix.bmp") : std::nullopt);
   EXPECT_TRUE(registry.HasKey("HKLM", "SOFTWARE\\Classes\\Lanternix.mp3\\shell\\open\\command"));
   EXPECT_EQ(registry.String("HKLM", "SOFTWARE\\Lanternix\\Capabilities\\FileAssociations", ".mp3"),
             "Lanternix.mp3");
 }
 
 INSTANTIATE_TEST_SUITE_P(Versions, AssocMatrixTest,
-                         ::testing::Combine(::testing::Values("win10", "win7"), ::testing::Values(1, 2, 3)),
-                         [](const auto& param) {
-                           return std::get<0>(param.param) + "_assoc" +
-                                  std::to_string(std::get<1>(param.param));
-                         });
+                         ::testing::Values(AssocCase{"win7", "", 1, true, "win7_assoc1"},
+                                           AssocCase{"win7", "", 2, true, "win7_assoc2"},
+                                           AssocCase{"win7", "", 3, true, "win7_assoc3"},
+                                           AssocCase{"win8", "", 1, false, "win8_assoc1"},
+                                           AssocCase{"win10", "", 1, false, "win10_assoc1"},
+                                           AssocCase{"win10", "", 2, false, "win10_assoc2"},
+                                           AssocCase{"win10", "", 3, false, "win10_assoc3"},
+                                           AssocCase{"win10", kWindows11Build, 2, false, "win11_assoc2"}),
+                         [](const auto& param) { return param.param.name; });
 
 TEST(SilentInstallTest, WindowsXpAssociatesPerUserAndMachineWideOnRequest) {
   for (const bool allUsers : {false, true}) {
@@ -187,6 +221,25 @@ TEST(SilentInstallTest, AnUpdateKeepsSettingsThatWereSentPerUser) {
   EXPECT_TRUE(setup.Exists(kUserIni));
 }
 
+// The program folder's INI holds the settings itself, as the wizard's "program folder" choice
+// leaves it: an update keeps them there and starts no per-user INI.
+TEST(SilentInstallTest, AnUpdateKeepsSettingsThatLiveInTheProgramFolder) {
+  SilentInstall setup("win10");
+  ASSERT_EQ(setup.Run("").exitCode, 0);
+  const std::string programIni = std::string(kProgramFolder) + "\\l_tern32.ini";
+  fs::remove(setup.prefix.HostPath(kUserIni));
+  {
+    std::ofstream ini(setup.prefix.HostPath(programIni), std::ios::binary | std::ios::trunc);
+    ini << "[Toolbar]\r\nSkin=Vespin_16.png\r\nSize=16\r\n";
+  }
+  ASSERT_EQ(setup.Run("").exitCode, 0);
+  EXPECT_FALSE(setup.Exists(kUserIni));
+  const std::string ini = Utf16Text(ReadFileBytes(setup.prefix.HostPath(programIni)));
+  EXPECT_EQ(ini.find("INI_Folder"), std::string::npos) << ini;
+  EXPECT_NE(ini.find("Skin=Vespin_16.png"), std::string::npos) << ini;
+  EXPECT_NE(ini.find("Lang=English"), std::string::npos) << ini;
+}
+
 TEST(SilentInstallTest, FailuresAreLoggedWithTheirExactBytesAndExitStatus) {
   SilentInstall setup("win10");
   EXPECT_EQ(setup.Run(" /folder= /desktop=1").exitCode, 1);
@@ -197,6 +250,28 @@ TEST(SilentInstallTest, FailuresAreLoggedWithTheirExactBytesAndExitStatus) {
                                         SilentInstall::Entry(kMessage5 + ": ") +
                                         SilentInstall::Entry(kMessage11 + ": Q:\\Apps\\Lanternix\\"));
   EXPECT_FALSE(setup.Exists("C:\\users\\root\\Desktop\\Lanternix.lnk"));
+}
+
+// Folders that depend on the current folder, or that would leave the payload's longest file name
+// no room within 259 characters, are refused before anything is created anywhere.
+TEST(SilentInstallTest, RelativeAndTooDeepFoldersAreRefusedBeforeAnythingIsCreated) {
+  SilentInstall setup("win10");
+  // 230 characters with the final "\\": within the 240 the links allow, not with the payload.
+  const std::string deep = "C:\\" + std::string(226, 'd');
+  const RegistrySnapshot before = setup.prefix.Registry();
+  EXPECT_EQ(setup.Run(" /folder=Rel\\Lanternix /desktop=1").exitCode, 1);
+  EXPECT_EQ(setup.Run(" /folder=C:foo /desktop=1").exitCode, 1);
+  EXPECT_EQ(setup.Run(" /folder=" + deep + " /desktop=1").exitCode, 1);
+  EXPECT_EQ(setup.Log("C:\\setup"), SilentInstall::Entry(kMessage5 + ": Rel\\Lanternix") +
+                                        SilentInstall::Entry(kMessage5 + ": C:foo") +
+                                        SilentInstall::Entry(kMessage5 + ": " + deep));
+  for (const char* path :
+       {"C:\\setup\\Rel", "C:\\setup\\foo", "C:\\Rel", "C:\\foo", "C:\\users\\root\\Desktop\\Lanternix.lnk"})
+    EXPECT_FALSE(setup.Exists(path)) << path;
+  EXPECT_FALSE(setup.Exists(deep));
+  const RegistrySnapshot after = setup.prefix.Registry();
+  EXPECT_FALSE(after.HasKey("HKLM", kUninstallKey));
+  EXPECT_EQ(before.SubKeys("HKLM", "SOFTWARE\\Classes"), after.SubKeys("HKLM", "SOFTWARE\\Classes"));
 }
 
 TEST(SilentInstallTest, ARunningViewerRefusesTheInstallation) {
