@@ -426,6 +426,42 @@ int AnswerBoxes(Driver& driver, const std::string& prefix, DWORD timeoutMs, int 
   return answered;
 }
 
+// Pixels of the given colour inside the window, as the screen shows it (copied in one go: a
+// GetPixel per pixel would ask the display server once each).
+int CountPixels(HWND window, COLORREF colour) {
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  const int width = rect.right - rect.left;
+  const int height = rect.bottom - rect.top;
+  if (width <= 0 || height <= 0) return 0;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  const HDC screen = GetDC(nullptr);
+  const HDC memory = CreateCompatibleDC(screen);
+  const HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  int count = 0;
+  if (bitmap && bits) {
+    const HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    SelectObject(memory, old);
+    // 32-bit DIB pixels are 0x00RRGGBB; COLORREF is 0x00BBGGRR.
+    const DWORD wanted = (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
+    const auto* pixels = static_cast<const DWORD*>(bits);
+    for (int i = 0; i < width * height; ++i)
+      if ((pixels[i] & 0x00FFFFFF) == wanted) ++count;
+  }
+  if (bitmap) DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return count;
+}
+
 struct ListState {
   HWND list;
   int CountWithState(unsigned state) const {
@@ -468,8 +504,14 @@ void WalkAssociations(Driver& driver, HWND page, bool keepRows) {
     PrintFlag("assoc_start_enabled_" + std::to_string(id), IsWindowEnabled(Item(page, id)) != FALSE);
   PrintButtons(driver, "assoc");
   if (!IsWindowEnabled(Item(page, 3311))) return;
+  // The greyed list's orange text as the screen shows it, then the same right after the tick:
+  // the list must repaint in its own colours at once.
+  const COLORREF orange = RGB(255, 128, 0);
+  Print("assoc_start_orange_pixels", CountPixels(list.list, orange));
   // Ticked: the list's own colours and the buttons come back; rows are chosen.
   SendMessageW(Item(page, 3311), BM_CLICK, 0, 0);
+  Sleep(300);
+  Print("assoc_ticked_orange_pixels", CountPixels(list.list, orange));
   for (const int id : {1091, 1080, 1081})
     PrintFlag("assoc_ticked_enabled_" + std::to_string(id), IsWindowEnabled(Item(page, id)) != FALSE);
   SendMessageW(Item(page, 1080), BM_CLICK, 0, 0);
@@ -607,19 +649,6 @@ int WorkWelcome(Driver& driver, const std::vector<std::wstring>& startFolders) {
   Print("closed", driver.SheetClosed(10000) ? 1 : 0);
   driver.ReportExit();
   return 0;
-}
-
-// Pixels of the given colour inside the window, as the screen shows it.
-int CountPixels(HWND window, COLORREF colour) {
-  RECT rect{};
-  GetWindowRect(window, &rect);
-  const HDC screen = GetDC(nullptr);
-  int count = 0;
-  for (int y = rect.top; y < rect.bottom; ++y)
-    for (int x = rect.left; x < rect.right; ++x)
-      if (GetPixel(screen, x, y) == colour) ++count;
-  ReleaseDC(nullptr, screen);
-  return count;
 }
 
 void ReportLinkColours(HWND link, const std::string& prefix) {

@@ -112,8 +112,11 @@ void ExpectCommonWalk(std::map<std::string, std::string>& report, const std::str
     ASSERT_EQ(report["ready_page"], "109") << out;
     return;
   }
-  // Ticked, the list comes back in its own colours with its buttons; "Images only" after
+  // Ticked, the list repaints at once in its own colours (no orange text left on the screen) and
+  // its buttons come back; "Images only" after
   // "Select all" leaves rows 0 to 48.
+  EXPECT_GT(std::stoi(report["assoc_start_orange_pixels"]), 0);
+  EXPECT_EQ(report["assoc_ticked_orange_pixels"], "0");
   for (const std::string id : {"1091", "1080", "1081"})
     EXPECT_EQ(report["assoc_ticked_enabled_" + id], "1") << id;
   EXPECT_EQ(report["assoc_all_checked"], "63");
