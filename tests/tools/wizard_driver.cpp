@@ -604,9 +604,8 @@ int WalkPages(Driver& driver, const std::wstring& ending, const std::wstring& de
   driver.Leave(ending == L"install-close" ? L"close" : L"exit-button");
   Print("closed", driver.SheetClosed(20000) ? 1 : 0);
   driver.ReportExit();
-  const HWND viewer =
-      WaitFor([] { return FindWindowW(L"Lanternix", nullptr); },
-              ending == L"install-done" || ending == L"install-close" ? 15000 : 1000);
+  const HWND viewer = WaitFor([] { return FindWindowW(L"Lanternix", nullptr); },
+                              ending == L"install-done" || ending == L"install-close" ? 15000 : 1000);
   PrintFlag("viewer_window", viewer != nullptr);
   if (viewer) PostMessageW(viewer, WM_CLOSE, 0, 0);
   return 0;
