@@ -62,12 +62,14 @@ BOOL SetupApp::InitInstance() {
   INITCOMMONCONTROLSEX controls{8, 0xFF};
   InitCommonControlsEx(&controls);
 
+  // The one platform of the run: the silent installation and the wizard reach the system
+  // through it alone.
+  win32::Win32Platform platform;
   const std::wstring_view commandLine = GetCommandLineW();
   if (IsSilentCommandLine(commandLine)) {
-    win32::Win32Platform platform;
     SetExitCode(RunSilentSetup(platform.Get(), commandLine));
   } else {
-    SetExitCode(RunWizard() ? kExitInstalled : kExitFailed);
+    SetExitCode(RunWizard(platform.Get()) ? kExitInstalled : kExitFailed);
   }
   return FALSE;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "framework/win_app.h"
+#include "platform/platform.h"
 
 namespace lanternix {
 
@@ -23,7 +24,8 @@ extern SetupApp TheApp;
 // SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32) where the system has it; its result,
 // or 0 where it does not.
 BOOL HardenDllSearch();
-// The wizard; returns whether an installation completed during the run.
-bool RunWizard();
+// The wizard, reaching the system through platform; returns whether an installation completed
+// during the run.
+bool RunWizard(Platform& platform);
 
 }  // namespace lanternix

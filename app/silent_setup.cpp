@@ -2,7 +2,9 @@
 
 #include "app/command_line.h"
 #include "model/install_options.h"
+#include "model/product.h"
 #include "model/system_probes.h"
+#include "model/texts.h"
 #include "install/install_driver.h"
 #include "install/install_log.h"
 #include "install/payload_integrity.h"
@@ -44,11 +46,11 @@ InstallOptions DefaultOptions(Platform& platform, std::wstring_view workingCopy)
 int RunSilentSetup(Platform& platform, std::wstring_view commandLine) {
   // A damaged download is refused before anything exists that would have to be taken back.
   if (!IsPayloadIntact(platform.resources)) {
-    WriteInstallLog(platform, platform.resources.String(kMessageSetupDamaged, kShortTextChars));
+    WriteInstallLog(platform, LoadText(platform.resources, kMessageSetupDamaged));
     return kExitFailed;
   }
   if (platform.system.TopLevelWindowExists(kViewerWindowClass)) {
-    WriteInstallLog(platform, platform.resources.String(kMessageViewerRunning, kShortTextChars));
+    WriteInstallLog(platform, LoadText(platform.resources, kMessageViewerRunning));
     return kExitViewerRunning;
   }
   const std::wstring workingCopy = CommandLineWorkingCopy(commandLine);

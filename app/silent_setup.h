@@ -10,8 +10,6 @@ namespace lanternix {
 
 inline constexpr unsigned kMessageViewerRunning = 10;
 inline constexpr unsigned kMessageSetupDamaged = 12;
-inline constexpr std::wstring_view kViewerWindowClass = L"Lanternix";
-inline constexpr std::wstring_view kSetupCaption = L"Lanternix 32-bit Setup";
 
 // Exit statuses a deployment tool can act on.
 inline constexpr int kExitInstalled = 0;

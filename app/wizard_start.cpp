@@ -7,8 +7,7 @@
 #include "app/setup_app.h"
 #include "framework/gdi.h"
 #include "install/payload_integrity.h"
-#include "platform/text_limits.h"
-#include "platform/win32/win32_platform.h"
+#include "model/texts.h"
 #include "res/resource_ids.h"
 #include "wizard/control_logic.h"
 #include "wizard/wiz_property_page.h"
@@ -34,14 +33,13 @@ HFONT CreateHeadingFont() {
 
 }  // namespace
 
-bool RunWizard() {
+bool RunWizard(Platform& platform) {
   wizard::CWizPropertySheet& sheet = wizard::TheSheet;
+  sheet.SetPlatform(platform);
   // A damaged download is refused before the first page, so nobody chooses options for an
   // installation that could only be half done.
-  win32::Win32ProgramResources resources;
-  if (!IsPayloadIntact(resources)) {
-    win32::Win32MessageBoxes().Show(resources.String(IDS_SETUP_DAMAGED, kShortTextChars), sheet.titleText,
-                                    kMbIconError);
+  if (!IsPayloadIntact(platform.resources)) {
+    platform.messages.Show(LoadText(platform.resources, IDS_SETUP_DAMAGED), sheet.titleText, kMbIconError);
     return false;
   }
   sheet.titleFont.Attach(CreateHeadingFont());

@@ -8,6 +8,11 @@
 
 namespace lanternix::framework {
 
+// Whether the dialog's check box or radio button id is checked; false without a dialog.
+inline bool IsButtonChecked(HWND dialog, int id) {
+  return dialog && IsDlgButtonChecked(dialog, id) == BST_CHECKED;
+}
+
 class CWnd {
  public:
   CWnd() = default;

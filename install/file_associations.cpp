@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "model/product.h"
+
 namespace lanternix {
 
 namespace {
@@ -12,7 +14,6 @@ constexpr std::wstring_view kFileExtsKey =
 constexpr std::wstring_view kClassesKey = L"SOFTWARE\\Classes\\";
 constexpr std::wstring_view kCapabilityAssociationsKey =
     L"SOFTWARE\\Lanternix\\Capabilities\\FileAssociations";
-constexpr std::wstring_view kOpenCommandSubKey = L"\\shell\\open\\command";
 constexpr std::wstring_view kDefaultIconSubKey = L"\\DefaultIcon";
 
 // The three extensions whose machine default is set even when their row is not selected.

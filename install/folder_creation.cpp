@@ -7,8 +7,6 @@ namespace lanternix {
 
 namespace {
 
-bool IsSeparator(wchar_t ch) { return ch == L'\\' || ch == L'/'; }
-
 // Whether the folder can be made current, leaving the current folder as it was.
 bool CanEnter(FileSystem& files, std::wstring_view folder) {
   const std::wstring remembered = files.CurrentFolder();
@@ -25,7 +23,7 @@ int CreateFolderChain(FileSystem& files, std::wstring_view path) {
   if (copy.back() == L'/') copy.pop_back();
   if (files.CreateFolder(copy) == FolderCreation::Created) return 1;
   for (std::size_t i = 1; i <= copy.size(); ++i) {
-    if (i < copy.size() && !IsSeparator(copy[i])) continue;
+    if (i < copy.size() && !IsPathSeparator(copy[i])) continue;
     // Existing levels and the drive itself fail harmlessly; only a missing parent ends the walk.
     if (files.CreateFolder(std::wstring_view(copy).substr(0, i)) == FolderCreation::ParentMissing) return 0;
   }

@@ -1,22 +1,10 @@
 #include "install/icon_library_rule.h"
 
 #include <cstdlib>
-#include <cwctype>
 
 #include "model/system_probes.h"
 
 namespace lanternix {
-
-namespace {
-
-bool EqualIgnoringCase(std::wstring_view a, std::wstring_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (std::towlower(static_cast<wint_t>(a[i])) != std::towlower(static_cast<wint_t>(b[i]))) return false;
-  return true;
-}
-
-}  // namespace
 
 int VersionThousandths(SystemInfo& system, std::wstring_view versionText) {
   const std::string ansi = system.WideToAnsi(versionText);

@@ -1,6 +1,7 @@
 #include "install/install_driver.h"
 
 #include "model/system_probes.h"
+#include "model/texts.h"
 #include "install/folder_creation.h"
 #include "install/icon_library_rule.h"
 #include "install/install_log.h"
@@ -23,7 +24,7 @@ public:
   void FolderThenMessage(unsigned id, std::wstring_view folder) { Report(id, folder, Message(id)); }
 
 private:
-  std::wstring Message(unsigned id) { return platform_.resources.String(id, kShortTextChars); }
+  std::wstring Message(unsigned id) { return LoadText(platform_.resources, id); }
 
   void Report(unsigned id, std::wstring_view first, std::wstring_view second) {
     if (options_.silent) {
@@ -96,9 +97,8 @@ int RunInstall(Platform& platform, InstallOptions& options) {
 
   int associationsConfirmed = 1;
   if (options.changeAssociations && !options.silent) {
-    const int answer =
-        platform.messages.Show(platform.resources.String(kMessageChangeAssociations, kShortTextChars),
-                               options.messageCaption, kMbYesNo | kMbIconQuestion | kMbDefButton2);
+    const int answer = platform.messages.Show(LoadText(platform.resources, kMessageChangeAssociations),
+                                              options.messageCaption, kMbYesNo | kMbIconQuestion | kMbDefButton2);
     if (answer == kIdNo) associationsConfirmed = 0;
   }
 

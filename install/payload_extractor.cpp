@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "install/folder_creation.h"
+#include "model/system_probes.h"
 #include "platform/text_limits.h"
 
 namespace lanternix {
@@ -33,16 +34,14 @@ std::string Lowered(std::string_view text) {
   return out;
 }
 
-bool IsSeparator(char ch) { return ch == '/' || ch == '\\'; }
-
 // An entry may only name something below the destination: no absolute, drive-qualified or
 // network path, and no ".." level that would climb out of it.
 bool IsSafeEntryName(std::string_view name) {
-  if (name.empty() || IsSeparator(name[0])) return false;
+  if (name.empty() || IsPathSeparator(name[0])) return false;
   if (name.size() >= 2 && name[1] == ':') return false;
   std::size_t levelStart = 0;
   for (std::size_t i = 0; i <= name.size(); ++i) {
-    if (i < name.size() && !IsSeparator(name[i])) continue;
+    if (i < name.size() && !IsPathSeparator(name[i])) continue;
     if (name.substr(levelStart, i - levelStart) == "..") return false;
     levelStart = i + 1;
   }

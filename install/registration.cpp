@@ -23,7 +23,6 @@ constexpr std::wstring_view kUninstallKey =
 constexpr std::wstring_view kAppKey = L"SOFTWARE\\Lanternix";
 constexpr std::wstring_view kCapabilitiesKey = L"SOFTWARE\\Lanternix\\Capabilities";
 constexpr std::wstring_view kRegisteredApplicationsKey = L"SOFTWARE\\RegisteredApplications";
-constexpr std::wstring_view kOpenCommandSubKey = L"\\shell\\open\\command";
 constexpr std::wstring_view kApplicationDescription =
     L"Picture viewer, editor and converter - one of the most popular viewers worldwide";
 

@@ -1,6 +1,8 @@
 #include "model/system_probes.h"
 
+#include <algorithm>
 #include <cwchar>
+#include <cwctype>
 
 #include "model/product.h"
 
@@ -12,7 +14,7 @@ namespace {
 
 constexpr std::wstring_view kDefaultFolderFallback = L"C:\\Lanternix\\";
 constexpr std::wstring_view kCurrentVersionKey = L"Software\\Microsoft\\Windows\\CurrentVersion";
-constexpr std::wstring_view kOpenCommandKey = L"SOFTWARE\\Classes\\Lanternix\\shell\\open\\command";
+constexpr std::wstring_view kViewerClassKey = L"SOFTWARE\\Classes\\Lanternix";
 
 bool EndsWithBackslash(std::wstring_view text) { return !text.empty() && text.back() == L'\\'; }
 
@@ -32,6 +34,12 @@ OsVersionClass ClassifyOsVersion(const OsVersionRecord& version) {
 OsVersionClass QueryOsVersionClass(SystemInfo& system) {
   if (auto version = system.RtlVersion()) return ClassifyOsVersion(*version);
   return ClassifyOsVersion(system.VersionEx());
+}
+
+bool EqualIgnoringCase(std::wstring_view a, std::wstring_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](wchar_t x, wchar_t y) {
+           return std::towlower(static_cast<wint_t>(x)) == std::towlower(static_cast<wint_t>(y));
+         });
 }
 
 void TrimSpaces(std::wstring& text) {
@@ -91,7 +99,8 @@ std::wstring GetDefaultInstallFolder(Registry& registry) {
 }
 
 std::optional<std::wstring> FindExistingInstallFolder(Registry& registry) {
-  auto key = registry.OpenKey(RegRoot::LocalMachine, kOpenCommandKey, kKeyQueryValue);
+  const std::wstring openCommandKey = std::wstring(kViewerClassKey) + std::wstring(kOpenCommandSubKey);
+  auto key = registry.OpenKey(RegRoot::LocalMachine, openCommandKey, kKeyQueryValue);
   if (!key) return std::nullopt;
   const std::wstring command = key->ReadString(L"", kShortTextChars).value_or(L"");
   key.reset();

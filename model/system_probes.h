@@ -16,6 +16,14 @@ OsVersionClass ClassifyOsVersion(const OsVersionRecord& version);
 // RtlGetVersion first, GetVersionExW only when that is missing or fails; computed afresh each call.
 OsVersionClass QueryOsVersionClass(SystemInfo& system);
 
+// Equal texts when letters are compared without their case (towlower, as the C runtime has it).
+bool EqualIgnoringCase(std::wstring_view a, std::wstring_view b);
+// "\" and "/" both separate path levels, in file names typed by users and in archive entries.
+template <typename Char>
+constexpr bool IsPathSeparator(Char ch) {
+  return ch == Char('\\') || ch == Char('/');
+}
+
 // Removes trailing spaces, then leading ones unless the text is 260 characters or longer.
 void TrimSpaces(std::wstring& text);
 // Adds "\" to a text of 1 to 258 characters that does not end in one.

@@ -8,6 +8,9 @@
 
 namespace lanternix {
 
+// The two short labels of the wizard: the Ready page's destination line and the folder
+// picker's title.
+inline constexpr std::size_t kLabelTextChars = 50;
 // Single paths, names and registry values.
 inline constexpr std::size_t kShortTextChars = 260;
 // The destination folder, the INI folder and composed paths.

@@ -6,8 +6,10 @@
 #include "model/product.h"
 #include "model/system_probes.h"
 #include "install/install_driver.h"
+#include "model/texts.h"
 #include "install/viewer_ini.h"
 #include "platform/text_limits.h"
+#include "res/resource_ids.h"
 #include "wizard/control_logic.h"
 
 namespace lanternix::wizard {
@@ -17,13 +19,17 @@ namespace {
 constexpr std::wstring_view kProductFolder = L"Lanternix\\";
 constexpr std::size_t kReleaseNotesChars = 10240;
 
-bool EqualIgnoringCase(std::wstring_view a, std::wstring_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](wchar_t x, wchar_t y) {
-           return std::towlower(static_cast<wint_t>(x)) == std::towlower(static_cast<wint_t>(y));
-         });
+}  // namespace
+
+std::optional<std::wstring> ViewerRunningWarning(Platform& platform) {
+  if (!platform.system.TopLevelWindowExists(kViewerWindowClass)) return std::nullopt;
+  return LoadText(platform.resources, IDS_VIEWER_RUNNING);
 }
 
-}  // namespace
+std::wstring WelcomeDefaultFolder(Registry& registry) {
+  if (std::optional<std::wstring> existing = FindExistingInstallFolder(registry)) return *existing;
+  return GetDefaultInstallFolder(registry);
+}
 
 std::wstring FormatTemplate(std::wstring_view text, std::initializer_list<std::wstring_view> arguments) {
   std::wstring out;
@@ -98,6 +104,10 @@ bool IsVistaOrLater(const OsVersionRecord& version) {
   return version.platformId == kPlatformWin32Nt && version.major >= 6;
 }
 
+bool RegistryBoxDisabled(SystemInfo& system) {
+  return QueryOsVersionClass(system) == kOsWindows11;
+}
+
 int DescriptionColumnWidth(int listWidth, int dpi) {
   return 2 * listWidth / 3 - ScaleForDpi(25, dpi);
 }
@@ -107,6 +117,10 @@ std::wstring DestinationLine(std::wstring_view label, std::wstring_view folderTe
   CutToBuffer(folder, kShortTextChars);
   TrimSpaces(folder);
   return std::wstring(label) + L": " + folder;
+}
+
+std::wstring ReadyDestinationLine(ProgramResources& resources, std::wstring_view folderText) {
+  return DestinationLine(LoadText(resources, IDS_DESTINATION_DIRECTORY, kLabelTextChars), folderText);
 }
 
 InstallOptions GatherInstallOptions(const WizardChoices& choices) {

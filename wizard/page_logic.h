@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <initializer_list>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -20,7 +21,15 @@ namespace lanternix::wizard {
 inline constexpr std::array<int, 5> kPageDialogIds = {101, 108, 104, 109, 110};
 inline constexpr int kWelcomePageId = 101;
 
+// ---------------------------------------------------------------- what every page asks
+
+// The running-viewer warning (string 10, whole) while a viewer window exists; none otherwise.
+std::optional<std::wstring> ViewerRunningWarning(Platform& platform);
+
 // ---------------------------------------------------------------- Welcome
+
+// The folder the Welcome page starts with: an existing installation's, else the default one.
+std::wstring WelcomeDefaultFolder(Registry& registry);
 
 // A template's "%s" markers replaced in order by the arguments; any other text, "%" included,
 // stays as it is, so a template can never read more arguments than it is given.
@@ -75,6 +84,9 @@ unsigned ImagesOnlyState(std::size_t row);
 // Vista and later: "For all users (XP)" is hidden and the registry box starts clear.
 bool IsVistaOrLater(const OsVersionRecord& version);
 
+// Windows 11 takes no associations from the registry: the registry box stays disabled there.
+bool RegistryBoxDisabled(SystemInfo& system);
+
 // The description column's width: two thirds of the list less 25 pixels at 96 DPI.
 int DescriptionColumnWidth(int listWidth, int dpi);
 
@@ -82,6 +94,8 @@ int DescriptionColumnWidth(int listWidth, int dpi);
 
 // "%s: %s" of the label and the trimmed folder.
 std::wstring DestinationLine(std::wstring_view label, std::wstring_view folderText);
+// The Ready page's destination line: string 6 (a 50-character label) and the folder typed.
+std::wstring ReadyDestinationLine(ProgramResources& resources, std::wstring_view folderText);
 
 // The control states the installing step reads, as plain values.
 struct WizardChoices {

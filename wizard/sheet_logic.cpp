@@ -12,8 +12,8 @@ LeaveDecision DecideExitCommand(std::uintptr_t wParam, int activeIndex) {
 }
 
 LeaveDecision DecideSysCommand(std::uintptr_t commandId, int activeIndex) {
-  if (commandId == kCloseSysCommand && activeIndex != kFinishedPageIndex) return LeaveDecision::kConfirm;
-  return LeaveDecision::kPassOn;
+  if (commandId != kCloseSysCommand) return LeaveDecision::kPassOn;
+  return activeIndex == kFinishedPageIndex ? LeaveDecision::kFinish : LeaveDecision::kConfirm;
 }
 
 std::optional<int> AdjacentPageIndex(int activeIndex, int pageCount, bool forward) {

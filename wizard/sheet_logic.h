@@ -23,8 +23,8 @@ enum class LeaveDecision {
 
 // WM_COMMAND: only id 2 (whatever the notification code) leaves.
 LeaveDecision DecideExitCommand(std::uintptr_t wParam, int activeIndex);
-// WM_SYSCOMMAND: exactly SC_CLOSE, compared without masking, asks before the Finished page;
-// everything else goes on unchanged.
+// WM_SYSCOMMAND: exactly SC_CLOSE, compared without masking, asks before the Finished page and
+// finishes on it; everything else goes on unchanged.
 LeaveDecision DecideSysCommand(std::uintptr_t commandId, int activeIndex);
 
 // The neighbouring page's position, or none past either end.

@@ -7,12 +7,12 @@
 #include <optional>
 #include <vector>
 
-#include "model/format_catalogue.h"
-#include "model/system_probes.h"
+#include "framework/window.h"
 #include "install/install_driver.h"
+#include "model/format_catalogue.h"
+#include "model/texts.h"
 #include "platform/text_limits.h"
 #include "platform/win32/handles.h"
-#include "platform/win32/win32_platform.h"
 #include "res/resource_ids.h"
 #include "wizard/control_logic.h"
 #include "wizard/page_logic.h"
@@ -30,17 +30,11 @@ constexpr int kNextButton = 0x3024;
 constexpr int kWhatsNewPosition = 1;
 constexpr int kAssociationsPosition = 2;
 constexpr int kReadyPosition = 3;
-constexpr std::size_t kStringChars = 50;
-constexpr wchar_t kViewerWindowClass[] = L"Lanternix";
 constexpr COLORREF kGreyListBackground = RGB(192, 192, 192);
 constexpr COLORREF kGreyListText = RGB(255, 128, 0);
 constexpr COLORREF kInstallingTextColour = RGB(255, 0, 0);
 constexpr COLORREF kColourNotSaved = static_cast<COLORREF>(-1);
 constexpr int kTypeColumnShare = 3;
-
-std::wstring LoadText(unsigned id) {
-  return win32::Win32ProgramResources().String(id, kStringChars);
-}
 
 std::wstring ItemText(HWND dialog, int id, std::size_t maxChars) {
   std::vector<wchar_t> buffer(maxChars, L'\0');
@@ -48,25 +42,15 @@ std::wstring ItemText(HWND dialog, int id, std::size_t maxChars) {
   return buffer.data();
 }
 
-bool IsChecked(HWND dialog, int id) {
-  return dialog && IsDlgButtonChecked(dialog, id) == BST_CHECKED;
-}
+using framework::IsButtonChecked;
 
 void SetCheck(HWND dialog, int id, bool checked) {
   SendDlgItemMessageW(dialog, id, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-bool ViewerRunning() {
-  return FindWindowW(kViewerWindowClass, nullptr) != nullptr;
-}
-
 int DpiOf(HWND window) {
   const framework::CClientDC dc(window);
   return dc ? GetDeviceCaps(dc.Get(), LOGPIXELSX) : kDefaultDpi;
-}
-
-bool IsVistaOrLaterSystem() {
-  return IsVistaOrLater(win32::Win32SystemInfo().VersionEx());
 }
 
 struct ItemListDeleter {
@@ -83,10 +67,10 @@ int CALLBACK BrowseCallbackProc(HWND picker, UINT message, LPARAM, LPARAM data) 
 }
 
 // The folder the user picked, with its final "\"; none when cancelled or not a file-system folder.
-std::optional<std::wstring> BrowseForFolder(HWND owner, const std::wstring& currentPath) {
+std::optional<std::wstring> BrowseForFolder(HWND owner, const std::wstring& title,
+                                            const std::wstring& currentPath) {
   // The picker is a shell dialog: it needs COM on this thread.
   const win32::ScopedCom com;
-  const std::wstring title = LoadText(IDS_INSTALLATION_FOLDER);
   wchar_t displayName[kShortTextChars] = {};
   BROWSEINFOW info{};
   info.hwndOwner = owner;
@@ -186,9 +170,18 @@ void CWizPropertyPage::EnableSheetButtons(BOOL enable) const {
   for (const int id : {kBackButton, kNextButton, IDCANCEL}) EnableWindow(SheetButton(id), enable);
 }
 
-void CWizPropertyPage::ShowStringMessage(unsigned stringId, unsigned flags) const {
-  const std::wstring text = LoadText(stringId);
+Platform& CWizPropertyPage::SystemPlatform() const {
+  return m_pSheet->GetPlatform();
+}
+
+void CWizPropertyPage::ShowMessage(const std::wstring& text, unsigned flags) const {
   MessageBoxW(GetSafeHwnd(), text.c_str(), m_pSheet->titleText.c_str(), flags);
+}
+
+bool CWizPropertyPage::WarnIfViewerRunning() const {
+  const std::optional<std::wstring> warning = ViewerRunningWarning(SystemPlatform());
+  if (warning) ShowMessage(*warning, kMbIconExclamation);
+  return warning.has_value();
 }
 
 void CWizPropertyPage::SetHeadingFont(int controlId) const {
@@ -278,7 +271,7 @@ void CWizPropertyPage::ActivateWelcome() {
   if (const HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_SETUP)))
     SendMessageW(SheetWindow(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
   if (m_bFirstActivation) FillWelcomeDefaults();
-  if (ViewerRunning()) ShowStringMessage(IDS_VIEWER_RUNNING, kMbIconExclamation);
+  WarnIfViewerRunning();
   m_bFirstActivation = FALSE;
 }
 
@@ -296,31 +289,29 @@ void CWizPropertyPage::FillWelcomeDefaults() {
     SetCheck(dialog, id, true);
 
   if (!ItemText(dialog, IDC_DESTINATION_FOLDER, kShortTextChars).empty()) return;
-  win32::Win32Registry registry;
-  std::wstring folder = GetDefaultInstallFolder(registry);
-  if (const std::optional<std::wstring> existing = FindExistingInstallFolder(registry)) folder = *existing;
-  SetDlgItemTextW(dialog, IDC_DESTINATION_FOLDER, folder.c_str());
+  SetDlgItemTextW(dialog, IDC_DESTINATION_FOLDER, WelcomeDefaultFolder(SystemPlatform().registry).c_str());
 }
 
 bool CWizPropertyPage::CheckDestination() const {
   if (IsAcceptableDestination(ItemText(GetSafeHwnd(), IDC_DESTINATION_FOLDER, kShortTextChars))) return true;
-  ShowStringMessage(IDS_INVALID_DESTINATION, kMbIconError);
+  ShowMessage(LoadText(SystemPlatform().resources, IDS_INVALID_DESTINATION), kMbIconError);
   return false;
 }
 
 void CWizPropertyPage::OnBrowse() {
   const HWND dialog = GetSafeHwnd();
-  const std::optional<std::wstring> chosen =
-      BrowseForFolder(GetActiveWindow(), ItemText(dialog, IDC_DESTINATION_FOLDER, kShortTextChars));
+  const std::optional<std::wstring> chosen = BrowseForFolder(
+      GetActiveWindow(), LoadText(SystemPlatform().resources, IDS_INSTALLATION_FOLDER, kLabelTextChars),
+      ItemText(dialog, IDC_DESTINATION_FOLDER, kShortTextChars));
   if (!chosen) return;
   SetDlgItemTextW(dialog, IDC_DESTINATION_FOLDER, AddProductFolder(*chosen).c_str());
 }
 
 void CWizPropertyPage::OnShortcutCheck() {
   const HWND dialog = GetSafeHwnd();
-  const BOOL enable = ShortcutScopeEnabled(IsChecked(dialog, IDC_DESKTOP_SHORTCUT),
-                                           IsChecked(dialog, IDC_THUMBNAILS_SHORTCUT),
-                                           IsChecked(dialog, IDC_START_MENU_SHORTCUT));
+  const BOOL enable = ShortcutScopeEnabled(IsButtonChecked(dialog, IDC_DESKTOP_SHORTCUT),
+                                           IsButtonChecked(dialog, IDC_THUMBNAILS_SHORTCUT),
+                                           IsButtonChecked(dialog, IDC_START_MENU_SHORTCUT));
   EnableWindow(GetDlgItem(dialog, IDC_CURRENT_USER), enable);
   EnableWindow(GetDlgItem(dialog, IDC_ALL_USERS), enable);
 }
@@ -336,8 +327,7 @@ void CWizPropertyPage::OnUncheckAll() {
 // ---------------------------------------------------------------- What's new
 
 void CWizPropertyPage::LoadWhatsNewText() {
-  const std::span<const std::uint8_t> resource =
-      win32::Win32ProgramResources().Bytes(L"TXT", IDR_RELEASE_NOTES);
+  const std::span<const std::uint8_t> resource = SystemPlatform().resources.Bytes(L"TXT", IDR_RELEASE_NOTES);
   if (resource.empty()) return;
   SetDlgItemTextW(GetSafeHwnd(), IDC_RELEASE_NOTES, ReleaseNotesText(resource).c_str());
 }
@@ -346,17 +336,16 @@ void CWizPropertyPage::LoadWhatsNewText() {
 
 void CWizPropertyPage::ActivateAssociations() {
   const HWND dialog = GetSafeHwnd();
-  const bool vistaOrLater = IsVistaOrLaterSystem();
+  SystemInfo& system = SystemPlatform().system;
+  const bool vistaOrLater = IsVistaOrLater(system.VersionEx());
   if (vistaOrLater) ShowWindow(GetDlgItem(dialog, IDC_ASSOC_ALL_USERS), SW_HIDE);
   if (!m_pSheet->assocListWindow) {
     m_pSheet->assocListWindow = GetDlgItem(dialog, IDC_FORMAT_LIST);
     if (vistaOrLater) SetCheck(dialog, IDC_REGISTRY_ASSOC, false);
-    win32::Win32SystemInfo system;
-    if (QueryOsVersionClass(system) == kOsWindows11)
-      EnableWindow(GetDlgItem(dialog, IDC_REGISTRY_ASSOC), FALSE);
+    if (RegistryBoxDisabled(system)) EnableWindow(GetDlgItem(dialog, IDC_REGISTRY_ASSOC), FALSE);
     SetUpAssociationList(m_pSheet->assocListWindow);
   }
-  if (!IsChecked(dialog, IDC_REGISTRY_ASSOC))
+  if (!IsButtonChecked(dialog, IDC_REGISTRY_ASSOC))
     EnableAssocList(m_pSheet->assocListWindow, FALSE, kGreyListBackground, kGreyListText);
 }
 
@@ -382,13 +371,15 @@ void CWizPropertyPage::EnableAssocList(HWND list, BOOL enable, COLORREF backgrou
   EnableWindow(list, enable);
   SendMessageW(list, LVM_SETBKCOLOR, 0, static_cast<LPARAM>(background));
   SendMessageW(list, LVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(text));
+  // The list view repaints its rows in the new colours only when told to.
+  InvalidateRect(list, nullptr, TRUE);
   for (const int id : {IDC_IMAGES_ONLY, IDC_SELECT_ALL, IDC_SELECT_NONE})
     EnableWindow(GetDlgItem(GetSafeHwnd(), id), enable);
 }
 
 void CWizPropertyPage::OnRegistryAssoc() {
   const HWND list = m_pSheet ? m_pSheet->assocListWindow : nullptr;
-  if (IsChecked(GetSafeHwnd(), IDC_REGISTRY_ASSOC))
+  if (IsButtonChecked(GetSafeHwnd(), IDC_REGISTRY_ASSOC))
     EnableAssocList(list, TRUE, m_crListBk, m_crListText);
   else
     EnableAssocList(list, FALSE, kGreyListBackground, kGreyListText);
@@ -420,36 +411,33 @@ void CWizPropertyPage::ActivateReady() {
   const HWND dialog = GetSafeHwnd();
   SetHeadingFont(IDC_READY_TITLE);
   const std::wstring line =
-      DestinationLine(LoadText(IDS_DESTINATION_DIRECTORY),
-                      ItemText(PageDialog(kWelcomePageIndex), IDC_DESTINATION_FOLDER, kShortTextChars));
+      ReadyDestinationLine(SystemPlatform().resources,
+                           ItemText(PageDialog(kWelcomePageIndex), IDC_DESTINATION_FOLDER, kShortTextChars));
   SetDlgItemTextW(dialog, IDC_DESTINATION_LINE, line.c_str());
-  const bool appData = IsVistaOrLaterSystem();
+  const bool appData = IsVistaOrLater(SystemPlatform().system.VersionEx());
   SetCheck(dialog, IDC_INI_IN_PROGRAM_FOLDER, !appData);
   SetCheck(dialog, IDC_INI_IN_APPDATA, appData);
 }
 
 LRESULT CWizPropertyPage::RunInstallingStep() {
-  if (ViewerRunning()) {
-    ShowStringMessage(IDS_VIEWER_RUNNING, kMbIconExclamation);
-    return -1;
-  }
+  if (WarnIfViewerRunning()) return -1;
   const HWND welcome = PageDialog(kWelcomePageIndex);
   const HWND associations = PageDialog(kAssociationsPosition);
   const HWND list = m_pSheet->assocListWindow;
   WizardChoices choices;
   choices.destinationText = ItemText(welcome, IDC_DESTINATION_FOLDER, kLongTextChars);
-  choices.startMenuGroup = IsChecked(welcome, IDC_START_MENU_SHORTCUT);
-  choices.desktopShortcut = IsChecked(welcome, IDC_DESKTOP_SHORTCUT);
-  choices.thumbnailsShortcut = IsChecked(welcome, IDC_THUMBNAILS_SHORTCUT);
-  choices.allUsers = IsChecked(welcome, IDC_ALL_USERS);
-  choices.iniInApplicationData = IsChecked(GetSafeHwnd(), IDC_INI_IN_APPDATA);
+  choices.startMenuGroup = IsButtonChecked(welcome, IDC_START_MENU_SHORTCUT);
+  choices.desktopShortcut = IsButtonChecked(welcome, IDC_DESKTOP_SHORTCUT);
+  choices.thumbnailsShortcut = IsButtonChecked(welcome, IDC_THUMBNAILS_SHORTCUT);
+  choices.allUsers = IsButtonChecked(welcome, IDC_ALL_USERS);
+  choices.iniInApplicationData = IsButtonChecked(GetSafeHwnd(), IDC_INI_IN_APPDATA);
   choices.associationListEnabled = list && IsWindowEnabled(list);
   if (list) {
     const auto count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
     for (int row = 0; row < count; ++row)
       choices.associationRowStates.push_back(ListView_GetItemState(list, row, kStateImageMask));
   }
-  choices.associateForAllUsers = IsChecked(associations, IDC_ASSOC_ALL_USERS);
+  choices.associateForAllUsers = IsButtonChecked(associations, IDC_ASSOC_ALL_USERS);
   choices.caption = m_pSheet->titleText;
   InstallOptions options = GatherInstallOptions(choices);
 
@@ -458,8 +446,7 @@ LRESULT CWizPropertyPage::RunInstallingStep() {
   ShowWindow(installing, SW_SHOW);
   UpdateWindow(installing);
   EnableSheetButtons(FALSE);
-  win32::Win32Platform platform;
-  const int installed = RunInstall(platform.Get(), options);
+  const int installed = RunInstall(SystemPlatform(), options);
   EnableSheetButtons(TRUE);
   if (installed == 0) return kWelcomePageId;
   m_pSheet->MarkInstallCompleted();
@@ -473,7 +460,7 @@ void CWizPropertyPage::ActivateFinished() {
   SetHeadingFont(IDC_FINISHED_TITLE);
   SetCheck(dialog, IDC_OPEN_FAQ, true);
   SetCheck(dialog, IDC_START_VIEWER, true);
-  SetWindowTextW(SheetButton(IDCANCEL), LoadText(IDS_DONE).c_str());
+  SetWindowTextW(SheetButton(IDCANCEL), LoadText(SystemPlatform().resources, IDS_DONE).c_str());
   EnableWindow(SheetButton(kBackButton), FALSE);
   EnableWindow(SheetButton(kNextButton), FALSE);
 }

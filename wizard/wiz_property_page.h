@@ -8,6 +8,7 @@
 #include <string>
 
 #include "framework/property_page.h"
+#include "platform/platform.h"
 
 namespace lanternix::wizard {
 
@@ -52,7 +53,11 @@ class CWizPropertyPage : public framework::CPropertyPage {
   HWND SheetWindow() const;
   HWND SheetButton(int id) const;
   void EnableSheetButtons(BOOL enable) const;
-  void ShowStringMessage(unsigned stringId, unsigned flags) const;
+  // The sheet's platform: every page reaches the system through it.
+  Platform& SystemPlatform() const;
+  void ShowMessage(const std::wstring& text, unsigned flags) const;
+  // String 10 while a viewer window exists; true when it was shown.
+  bool WarnIfViewerRunning() const;
   void SetHeadingFont(int controlId) const;
 
   // Welcome.

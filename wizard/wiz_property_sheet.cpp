@@ -2,9 +2,10 @@
 
 #include <shellapi.h>
 
-#include "platform/platform.h"
+#include "framework/window.h"
+#include "model/product.h"
+#include "model/texts.h"
 #include "platform/text_limits.h"
-#include "platform/win32/win32_platform.h"
 #include "res/resource_ids.h"
 #include "wizard/sheet_logic.h"
 #include "wizard/web_addresses.h"
@@ -16,19 +17,9 @@ CWizPropertySheet TheSheet;
 namespace {
 
 constexpr wchar_t kConstructionCaption[] = L"Lanternix Setup";
-constexpr wchar_t kTitleText[] = L"Lanternix 32-bit Setup";
-constexpr wchar_t kViewerWindowClass[] = L"Lanternix";
 constexpr int kViewerSearchAttempts = 5;
 constexpr DWORD kViewerSearchWaitMs = 500;
 constexpr DWORD kViewerStartWaitMs = 50;
-
-std::wstring LoadText(unsigned id) {
-  return win32::Win32ProgramResources().String(id, kShortTextChars);
-}
-
-bool IsChecked(HWND dialog, int id) {
-  return dialog && IsDlgButtonChecked(dialog, id) == BST_CHECKED;
-}
 
 }  // namespace
 
@@ -36,13 +27,13 @@ CWizPropertySheet::CWizPropertySheet() : CPropertySheet(kConstructionCaption, 0)
   AddFlags(PSH_WIZARD);
   // Set here rather than when the sheet's window is initialised: the Welcome page's first
   // activation comes before that and may already show the running-viewer warning.
-  titleText = kTitleText;
+  titleText = kSetupCaption;
   CutToBuffer(titleText, kShortTextChars);
 }
 
 BOOL CWizPropertySheet::OnInitDialog() {
   const BOOL result = CPropertySheet::OnInitDialog();
-  SetWindowTextW(GetButton(IDCANCEL), LoadText(IDS_EXIT).c_str());
+  SetWindowTextW(GetButton(IDCANCEL), LoadText(GetPlatform().resources, IDS_EXIT).c_str());
   SetTitle(titleText);
   return result;
 }
@@ -59,12 +50,19 @@ BOOL CWizPropertySheet::OnCommand(WPARAM wParam, LPARAM lParam) {
 }
 
 void CWizPropertySheet::OnSysCommand(UINT_PTR commandId, LPARAM lParam) {
-  if (DecideSysCommand(commandId, GetActiveIndex()) == LeaveDecision::kConfirm && !ConfirmLeaving()) return;
+  switch (DecideSysCommand(commandId, GetActiveIndex())) {
+    case LeaveDecision::kConfirm:
+      if (!ConfirmLeaving()) return;
+      break;
+    // The base closes the sheet past OnCommand: the Finished page's actions run here first.
+    case LeaveDecision::kFinish: RunFinishActions(); break;
+    case LeaveDecision::kPassOn: break;
+  }
   CPropertySheet::OnSysCommand(commandId, lParam);
 }
 
 bool CWizPropertySheet::ConfirmLeaving() {
-  const std::wstring question = LoadText(IDS_EXIT_SETUP);
+  const std::wstring question = LoadText(GetPlatform().resources, IDS_EXIT_SETUP);
   return MessageBoxW(GetSafeHwnd(), question.c_str(), titleText.c_str(),
                      kMbYesNo | kMbIconQuestion | kMbDefButton2) == kIdYes;
 }
@@ -73,10 +71,10 @@ void CWizPropertySheet::RunFinishActions() {
   const framework::CPropertyPage* finished = GetPage(kFinishedPageIndex);
   const HWND finishedDialog = finished ? finished->GetSafeHwnd() : nullptr;
 
-  if (IsChecked(finishedDialog, IDC_OPEN_FAQ))
+  if (framework::IsButtonChecked(finishedDialog, IDC_OPEN_FAQ))
     ShellExecuteW(GetDesktopWindow(), L"open", kFaqAddress, nullptr, L"", SW_SHOW);
 
-  if (IsChecked(finishedDialog, IDC_START_VIEWER)) {
+  if (framework::IsButtonChecked(finishedDialog, IDC_START_VIEWER)) {
     const framework::CPropertyPage* welcome = GetPage(kWelcomePageIndex);
     wchar_t folder[kShortTextChars] = {};
     if (welcome && welcome->GetSafeHwnd())
@@ -91,7 +89,8 @@ void CWizPropertySheet::RunFinishActions() {
 
 int CWizPropertySheet::BringViewerToFront() {
   for (int attempt = 0; attempt < kViewerSearchAttempts; ++attempt) {
-    if (const HWND viewer = FindWindowExW(nullptr, nullptr, kViewerWindowClass, nullptr)) {
+    if (const HWND viewer =
+            FindWindowExW(nullptr, nullptr, std::wstring(kViewerWindowClass).c_str(), nullptr)) {
       SetForegroundWindow(viewer);
       return 1;
     }

@@ -11,6 +11,7 @@
 
 #include "framework/gdi.h"
 #include "framework/property_sheet.h"
+#include "platform/platform.h"
 #include "wizard/color_static.h"
 #include "wizard/hyperlink.h"
 
@@ -23,6 +24,11 @@ class CWizPropertySheet : public framework::CPropertySheet {
   // 1 when a viewer window showed up and was brought to the foreground, 0 when none did
   // within five tries half a second apart.
   static int BringViewerToFront();
+
+  // The one platform of the run, through which the sheet and its pages reach the system;
+  // handed over by the wizard start-up before the sheet is shown.
+  void SetPlatform(Platform& platform) { platform_ = &platform; }
+  Platform& GetPlatform() const { return *platform_; }
 
   // Set by the installing step when an installation ran to its end during this run.
   void MarkInstallCompleted() { installCompleted_ = true; }
@@ -50,6 +56,7 @@ class CWizPropertySheet : public framework::CPropertySheet {
   // The Finished page's choices: the FAQ page first, then the viewer.
   void RunFinishActions();
 
+  Platform* platform_ = nullptr;
   bool installCompleted_ = false;
 };
 

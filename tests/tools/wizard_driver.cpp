@@ -5,19 +5,30 @@
 //       way answered Yes.
 //   wizard-driver <setup.exe> finish <exit-button|close> [checkpoint folder]
 //       Straight to the Finished page, its two boxes cleared; then the given way of leaving.
-//   wizard-driver <setup.exe> pages <exit|install|install-done|fail|blocked> <checkpoint folder>
-//       [destination]
+//   wizard-driver <setup.exe> pages <exit|install|install-done|install-close|assoc-yes|assoc-no|
+//       fail|blocked> <checkpoint folder> [destination]
 //       Walks all five pages with Next, reporting each page's texts and control states, with the
 //       destination typed on the Welcome page when given; on the Ready page: exit (Exit, Yes),
 //       install (Next, then Done with both boxes cleared), install-done (Next, then Done with
-//       both boxes checked), fail (Next; the failure message answered; back on Welcome) or
-//       blocked (Next refused while a viewer runs). Message boxes are answered and reported.
+//       both boxes checked), install-close (Next, then the window's close command with both
+//       boxes checked), assoc-yes and assoc-no (the image rows left chosen on the Associations
+//       page; Next, the association question answered Yes or No, then Done with both boxes
+//       cleared), fail (Next; the failure message answered; back on Welcome) or blocked (Next
+//       refused while a viewer runs). Message boxes are answered and reported.
+//   wizard-driver <setup.exe> link <checkpoint folder>
+//       Clicks the Welcome page's EULA link, reporting how many of its pixels show the link
+//       colour and the visited colour before and after; then Exit, Yes.
+//   wizard-driver <setup.exe> styles
+//       Starts the setup with Wine's DLL-load and relay traces on (they go to standard error),
+//       shows the Associations page (its list view comes from comctl32); then Exit, Yes.
 //   wizard-driver <setup.exe> refused error-box
 //       A setup that must not start (a damaged download): its one message box reported and
 //       answered, whether a sheet page ever showed, and the exit status.
 //   wizard-driver <setup.exe> welcome pick <checkpoint folder> <start folder>...
 //       "&Uncheck all" and a shortcut box on the Welcome page, then the folder picker opened on
 //       each start folder and confirmed; then Exit, Yes.
+// Message-box texts are printed whole, on one line: "\\" stands for a backslash, "\n" for a line
+// feed and "\r" for a carriage return.
 // At each checkpoint the driver writes <folder>\<name>.request and waits for <name>.done, so the
 // host can take a screenshot of a known state. The setup's exit status is printed last.
 #include <windows.h>
@@ -47,6 +58,20 @@ void Print(const std::string& name, const std::wstring& value) {
 
 void Print(const std::string& name, long long value) {
   Print(name, std::to_wstring(value));
+}
+
+// A text that may span lines, kept on its report line.
+std::wstring OneLine(const std::wstring& text) {
+  std::wstring escaped;
+  for (const wchar_t ch : text) {
+    switch (ch) {
+      case L'\\': escaped += L"\\\\"; break;
+      case L'\n': escaped += L"\\n"; break;
+      case L'\r': escaped += L"\\r"; break;
+      default: escaped.push_back(ch);
+    }
+  }
+  return escaped;
 }
 
 std::wstring WindowText(HWND window) {
@@ -95,12 +120,12 @@ HWND FindOwnedDialog(HWND owner) {
   return search.found;
 }
 
-// The message text of a message box: its one static control with text.
+// The whole message text of a message box (its one static control with text), on one line.
 std::wstring MessageText(HWND box) {
   std::wstring text;
   for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
     if (ClassName(child) == L"Static" && !WindowText(child).empty()) text = WindowText(child);
-  return text;
+  return OneLine(text);
 }
 
 class Driver {
@@ -118,10 +143,10 @@ class Driver {
   Driver(const Driver&) = delete;
   Driver& operator=(const Driver&) = delete;
 
-  // earlyBox: a message box is expected while the first page comes up (a running viewer), before
-  // the sheet has its title; it is reported and answered.
-  bool Launch() {
+  // trace: the setup starts with Wine's DLL-load and relay traces on.
+  bool Launch(bool trace = false) {
     std::wstring commandLine = L"\"" + setup_ + L"\"";
+    if (trace) SetEnvironmentVariableW(L"WINEDEBUG", L"+loaddll,+relay");
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
@@ -132,8 +157,10 @@ class Driver {
     return true;
   }
 
-  bool Start(bool earlyBox = false) {
-    if (!Launch()) return false;
+  // earlyBox: a message box is expected while the first page comes up (a running viewer), before
+  // the sheet has its title; it is reported and answered.
+  bool Start(bool earlyBox = false, bool trace = false) {
+    if (!Launch(trace)) return false;
     if (earlyBox) AnswerEarlyBox();
     sheet_ = WaitFor([] { return FindWindowW(L"#32770", kSheetTitle); }, 30000);
     Print("sheet_found", sheet_ ? 1 : 0);
@@ -386,17 +413,53 @@ void PrintButtons(Driver& driver, const std::string& prefix) {
   Print(prefix + "_cancel_text", WindowText(GetDlgItem(driver.Sheet(), IDCANCEL)));
 }
 
-// Answers every message box the sheet shows within timeoutMs with its first button (OK, or Yes),
-// reporting their texts as <prefix>_box<n>; the number answered.
-int AnswerBoxes(Driver& driver, const std::string& prefix, DWORD timeoutMs) {
+// Answers every message box the sheet shows within timeoutMs: OK where it has one, otherwise
+// the given answer to a question; reports their texts as <prefix>_box<n>; the number answered.
+int AnswerBoxes(Driver& driver, const std::string& prefix, DWORD timeoutMs, int questionAnswer = IDYES) {
   int answered = 0;
   while (const HWND box = driver.WaitForQuestion(answered == 0 ? timeoutMs : 1000)) {
     ++answered;
     Print(prefix + "_box" + std::to_string(answered), MessageText(box));
-    Driver::Answer(box, GetDlgItem(box, IDOK) ? IDOK : IDYES);
+    Driver::Answer(box, GetDlgItem(box, IDOK) ? IDOK : questionAnswer);
   }
   Print(prefix + "_boxes", answered);
   return answered;
+}
+
+// Pixels of the given colour inside the window, as the screen shows it (copied in one go: a
+// GetPixel per pixel would ask the display server once each).
+int CountPixels(HWND window, COLORREF colour) {
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  const int width = rect.right - rect.left;
+  const int height = rect.bottom - rect.top;
+  if (width <= 0 || height <= 0) return 0;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  const HDC screen = GetDC(nullptr);
+  const HDC memory = CreateCompatibleDC(screen);
+  const HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  int count = 0;
+  if (bitmap && bits) {
+    const HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    SelectObject(memory, old);
+    // 32-bit DIB pixels are 0x00RRGGBB; COLORREF is 0x00BBGGRR.
+    const DWORD wanted = (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
+    const auto* pixels = static_cast<const DWORD*>(bits);
+    for (int i = 0; i < width * height; ++i)
+      if ((pixels[i] & 0x00FFFFFF) == wanted) ++count;
+  }
+  if (bitmap) DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return count;
 }
 
 struct ListState {
@@ -427,7 +490,8 @@ void ReportWelcome(Driver& driver, HWND page, const std::string& prefix) {
   PrintButtons(driver, prefix);
 }
 
-void WalkAssociations(Driver& driver, HWND page) {
+// keepRows: the registry box is ticked once more at the end, so the image rows are passed on.
+void WalkAssociations(Driver& driver, HWND page, bool keepRows) {
   PrintFlag("assoc_1037_visible", IsWindowVisible(Item(page, 1037)) != FALSE);
   PrintFlag("assoc_3311_checked", Checked(page, 3311));
   PrintFlag("assoc_3311_enabled", IsWindowEnabled(Item(page, 3311)) != FALSE);
@@ -440,8 +504,14 @@ void WalkAssociations(Driver& driver, HWND page) {
     PrintFlag("assoc_start_enabled_" + std::to_string(id), IsWindowEnabled(Item(page, id)) != FALSE);
   PrintButtons(driver, "assoc");
   if (!IsWindowEnabled(Item(page, 3311))) return;
+  // The greyed list's orange text as the screen shows it, then the same right after the tick:
+  // the list must repaint in its own colours at once.
+  const COLORREF orange = RGB(255, 128, 0);
+  Print("assoc_start_orange_pixels", CountPixels(list.list, orange));
   // Ticked: the list's own colours and the buttons come back; rows are chosen.
   SendMessageW(Item(page, 3311), BM_CLICK, 0, 0);
+  Sleep(300);
+  Print("assoc_ticked_orange_pixels", CountPixels(list.list, orange));
   for (const int id : {1091, 1080, 1081})
     PrintFlag("assoc_ticked_enabled_" + std::to_string(id), IsWindowEnabled(Item(page, id)) != FALSE);
   SendMessageW(Item(page, 1080), BM_CLICK, 0, 0);
@@ -456,6 +526,9 @@ void WalkAssociations(Driver& driver, HWND page) {
   // Cleared again: the marks stay but the list is greyed and passes nothing on.
   SendMessageW(Item(page, 3311), BM_CLICK, 0, 0);
   list.Print("assoc_cleared");
+  if (!keepRows) return;
+  SendMessageW(Item(page, 3311), BM_CLICK, 0, 0);
+  list.Print("assoc_reticked");
 }
 
 int WalkPages(Driver& driver, const std::wstring& ending, const std::wstring& destination) {
@@ -476,7 +549,8 @@ int WalkPages(Driver& driver, const std::wstring& ending, const std::wstring& de
   Print("assoc_page", driver.PressNext(kAssociationsId) ? driver.ActivePageId() : 0);
   const HWND associations = PropSheet_IndexToHwnd(driver.Sheet(), 2);
   driver.Checkpoint(L"associations");
-  WalkAssociations(driver, associations);
+  const bool chooseRows = ending == L"assoc-yes" || ending == L"assoc-no";
+  WalkAssociations(driver, associations, chooseRows);
 
   Print("ready_page", driver.PressNext(kReadyId) ? driver.ActivePageId() : 0);
   const HWND ready = PropSheet_IndexToHwnd(driver.Sheet(), 3);
@@ -499,7 +573,9 @@ int WalkPages(Driver& driver, const std::wstring& ending, const std::wstring& de
 
   PostMessageW(driver.Sheet(), PSM_PRESSBUTTON, PSBTN_NEXT, 0);
   // The installation (or the refusal) may ask or report through message boxes first.
-  AnswerBoxes(driver, "next", ending == L"install" || ending == L"install-done" ? 3000 : 10000);
+  // The association question comes after the files are unpacked.
+  const bool installs = ending == L"install" || ending == L"install-done" || ending == L"install-close";
+  AnswerBoxes(driver, "next", installs ? 3000 : 20000, ending == L"assoc-no" ? IDNO : IDYES);
   WaitUntil([&] { return driver.ActivePageId() != kReadyId || ending == L"blocked"; }, 60000);
   Print("after_next_page", driver.ActivePageId());
   PrintFlag("after_next_installing_visible", ShownStyle(ready, 1044));
@@ -524,12 +600,12 @@ int WalkPages(Driver& driver, const std::wstring& ending, const std::wstring& de
   PrintFlag("finished_checked_1020", Checked(finished, 1020));
   PrintButtons(driver, "finished");
   driver.Checkpoint(L"finished");
-  if (ending == L"install") driver.ClearFinishedBoxes();
-  driver.Leave(L"exit-button");
+  if (ending == L"install" || chooseRows) driver.ClearFinishedBoxes();
+  driver.Leave(ending == L"install-close" ? L"close" : L"exit-button");
   Print("closed", driver.SheetClosed(20000) ? 1 : 0);
   driver.ReportExit();
-  const HWND viewer =
-      WaitFor([] { return FindWindowW(L"Lanternix", nullptr); }, ending == L"install-done" ? 15000 : 1000);
+  const HWND viewer = WaitFor([] { return FindWindowW(L"Lanternix", nullptr); },
+                              ending == L"install-done" || ending == L"install-close" ? 15000 : 1000);
   PrintFlag("viewer_window", viewer != nullptr);
   if (viewer) PostMessageW(viewer, WM_CLOSE, 0, 0);
   return 0;
@@ -574,15 +650,63 @@ int WorkWelcome(Driver& driver, const std::vector<std::wstring>& startFolders) {
   return 0;
 }
 
+void ReportLinkColours(HWND link, const std::string& prefix) {
+  Print(prefix + "_link_pixels", CountPixels(link, RGB(0, 0, 238)));
+  Print(prefix + "_visited_pixels", CountPixels(link, RGB(85, 26, 139)));
+  Print(prefix + "_hover_pixels", CountPixels(link, RGB(255, 0, 0)));
+}
+
+// The EULA link clicked as the mouse would: the button goes down on it, then the pointer leaves.
+int ClickLink(Driver& driver) {
+  if (!WaitUntil([&] { return driver.ActivePageId() == kWelcomeId; }, 10000)) return 1;
+  const HWND welcome = PropSheet_IndexToHwnd(driver.Sheet(), 0);
+  const HWND link = Item(welcome, 1045);
+  SetCursorPos(0, 0);
+  Sleep(500);
+  Print("link_text", WindowText(link));
+  ReportLinkColours(link, "before");
+  driver.Checkpoint(L"link-before");
+  PostMessageW(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+  PostMessageW(link, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+  // The browser (or the failure) and the repaint that follows it.
+  Sleep(3000);
+  ReportLinkColours(link, "after");
+  driver.Checkpoint(L"link-after");
+  driver.Leave(L"exit-button");
+  if (const HWND box = driver.WaitForQuestion(5000)) Driver::Answer(box, IDYES);
+  Print("closed", driver.SheetClosed(10000) ? 1 : 0);
+  driver.ReportExit();
+  return 0;
+}
+
+// Every kind of control the pages use, list view included, drawn once under the traces.
+int ReportStyles(Driver& driver) {
+  if (!WaitUntil([&] { return driver.ActivePageId() == kWelcomeId; }, 10000)) return 1;
+  Print("assoc_page", driver.GoToPage(2, kAssociationsId) ? driver.ActivePageId() : 0);
+  driver.Leave(L"exit-button");
+  if (const HWND box = driver.WaitForQuestion(5000)) Driver::Answer(box, IDYES);
+  Print("closed", driver.SheetClosed(10000) ? 1 : 0);
+  driver.ReportExit();
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc < 4) {
+  if (argc < 3) {
     std::fputs("usage: wizard-driver <setup.exe> <leave|finish> <way> [checkpoint folder]\n", stderr);
     return 2;
   }
   const std::wstring scenario = argv[2];
-  const std::wstring how = argv[3];
+  const std::wstring how = argc > 3 ? argv[3] : L"";
+  if (scenario == L"link") {
+    Driver driver(argv[1], how);
+    return driver.Start() ? ClickLink(driver) : 1;
+  }
+  if (scenario == L"styles") {
+    Driver driver(argv[1], L"");
+    return driver.Start(false, true) ? ReportStyles(driver) : 1;
+  }
   Driver driver(argv[1], argc > 4 ? argv[4] : L"");
   if (scenario == L"refused") return Refused(driver);
   // A running viewer is reported by the first page as it comes up.

@@ -5,13 +5,61 @@
 #include <cwctype>
 
 #include "res/host/embedded_resources.h"
+#include "tests/unit/setup_fixture.h"
 
 namespace lanternix::wizard {
 namespace {
 
+// The pages' questions to the system, answered by a fake machine with the setup's own strings.
+class PageSystemTest : public ::testing::Test {
+ protected:
+  void SeedOpenCommand(const std::wstring& command) {
+    fake::RegistryValue value;
+    for (const wchar_t ch : command) {
+      value.data.push_back(static_cast<std::uint8_t>(ch & 0xFF));
+      value.data.push_back(static_cast<std::uint8_t>(ch >> 8));
+    }
+    value.data.insert(value.data.end(), {0, 0});
+    machine.registry.Seed(RegRoot::LocalMachine, L"SOFTWARE\\Classes\\Lanternix\\shell\\open\\command", L"",
+                          value);
+  }
+  testing::SetupMachine machine;
+};
+
+TEST_F(PageSystemTest, ViewerWarningIsTheWholeMessageAndOnlyWhileAViewerRuns) {
+  EXPECT_EQ(ViewerRunningWarning(machine.Get()), std::nullopt);
+  machine.system.windowClasses.insert(L"Lanternix");
+  // 100 characters over two lines: a 50-character buffer would stop at "Please close all L".
+  EXPECT_EQ(ViewerRunningWarning(machine.Get()),
+            L"Warning: Lanternix is running!\nPlease close all Lanternix instances before you install this "
+            L"version!");
+}
+
+TEST_F(PageSystemTest, ShortLabelsKeepTheirFiftyCharacterWidth) {
+  EXPECT_EQ(ReadyDestinationLine(machine.resources, L" D:\\Viewer "), L"Destination directory: D:\\Viewer");
+  machine.resources.strings[6] = std::wstring(60, L'x');
+  EXPECT_EQ(ReadyDestinationLine(machine.resources, L"D:\\V"), std::wstring(49, L'x') + L": D:\\V");
+}
+
+TEST_F(PageSystemTest, WelcomeStartsInAnExistingInstallationElseTheDefaultFolder) {
+  EXPECT_EQ(WelcomeDefaultFolder(machine.registry), L"C:\\Program Files\\Lanternix");
+  SeedOpenCommand(L"\"E:\\Old\\l_tern32.exe\" \"%1\"");
+  EXPECT_EQ(WelcomeDefaultFolder(machine.registry), L"E:\\Old\\");
+}
+
+TEST_F(PageSystemTest, RegistryBoxIsDisabledOnWindows11Only) {
+  machine.system.rtlVersion = OsVersionRecord{kPlatformWin32Nt, 10, 0, 22000, L""};
+  EXPECT_TRUE(RegistryBoxDisabled(machine.system));
+  machine.system.rtlVersion = OsVersionRecord{kPlatformWin32Nt, 10, 0, 19045, L""};
+  EXPECT_FALSE(RegistryBoxDisabled(machine.system));
+  machine.system.rtlVersion = OsVersionRecord{kPlatformWin32Nt, 6, 1, 7601, L""};
+  EXPECT_FALSE(RegistryBoxDisabled(machine.system));
+}
+
 TEST(WelcomePageLogicTest, TemplatesTakeTheirArgumentsInOrder) {
   EXPECT_EQ(FormatTemplate(L"Welcome to Lanternix %s setup!", {L"32"}), L"Welcome to Lanternix 32 setup!");
-  EXPECT_EQ(FormatTemplate(L"version  %s  (%s bit)\n (admin)", {L"4.65", L"32"}), L"version  4.65  (32 bit)\n (admin)");
+  EXPECT_EQ(FormatTemplate(L"version  %s  (%s bit)\n (admin)", {L"4.65", L"32"}),
+            L"version  4.65  (32 bit)\n (admin)");
   // More markers than arguments, or other conversions, are left alone instead of read.
   EXPECT_EQ(FormatTemplate(L"%s %s %d %%", {L"a"}), L"a %s %d %%");
   // The version has two digits after the point: 4.65, not 4.6 or 4.065.
@@ -124,7 +172,8 @@ TEST(ReadyPageLogicTest, GathersEveryChoiceFromTheControls) {
 }
 
 TEST(ReadyPageLogicTest, DestinationLineIsTrimmed) {
-  EXPECT_EQ(DestinationLine(L"Destination directory", L"  D:\\Viewer  "), L"Destination directory: D:\\Viewer");
+  EXPECT_EQ(DestinationLine(L"Destination directory", L"  D:\\Viewer  "),
+            L"Destination directory: D:\\Viewer");
 }
 
 }  // namespace

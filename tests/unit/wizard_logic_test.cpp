@@ -108,10 +108,12 @@ TEST(LeaveDecisionTest, ExitCommandAsksBeforeTheFinishedPageAndFinishesOnIt) {
   EXPECT_EQ(DecideExitCommand(0x10002, kFinishedPageIndex), LeaveDecision::kFinish);
 }
 
-TEST(LeaveDecisionTest, OnlyAnUnmaskedCloseAsks) {
+TEST(LeaveDecisionTest, OnlyAnUnmaskedCloseAsksOrFinishes) {
   EXPECT_EQ(DecideSysCommand(0xF060, 0), LeaveDecision::kConfirm);
   EXPECT_EQ(DecideSysCommand(0xF060, 3), LeaveDecision::kConfirm);
-  EXPECT_EQ(DecideSysCommand(0xF060, kFinishedPageIndex), LeaveDecision::kPassOn);
+  // Closing the window from the Finished page is leaving it: the FAQ page and the viewer first.
+  EXPECT_EQ(DecideSysCommand(0xF060, kFinishedPageIndex), LeaveDecision::kFinish);
+  EXPECT_EQ(DecideSysCommand(0xF020, kFinishedPageIndex), LeaveDecision::kPassOn);
   // The low four bits are the system's own; compared without masking, 0xF061 is not SC_CLOSE.
   EXPECT_EQ(DecideSysCommand(0xF061, 0), LeaveDecision::kPassOn);
   EXPECT_EQ(DecideSysCommand(0xF020, 0), LeaveDecision::kPassOn);  // SC_MINIMIZE

@@ -30,8 +30,10 @@ constexpr const char* kWineServer = "wineserver";
 // Renamed whenever the way templates are made changes, so stale ones are never reused. A prefix
 // booted without the 32-bit loader has no 32-bit system folder, so the two kinds are kept apart.
 std::string TemplatesFolder() {
-  return fs::exists("/usr/lib/wine/wine") ? "templates-3-wow64" : "templates-3";
+  return fs::exists("/usr/lib/wine/wine") ? "templates-4-wow64" : "templates-4";
 }
+// Debian's fonts-wine: Wine's own Tahoma, MS Sans Serif, Marlett (the caption buttons' glyphs)...
+constexpr const char* kWineFontsFolder = "/usr/share/wine/fonts";
 
 std::string Lower(std::string_view text) {
   std::string out(text);
@@ -208,6 +210,26 @@ class Xvfb {
   pid_t pid_ = -1;
 };
 
+// The dialogs ask for "Microsoft Sans Serif" 8, which Wine does not have: it falls back to
+// whatever fontconfig offers (DejaVu Sans, about a fifth wider than Windows' font, which cuts
+// labels), and when its own fonts did not reach the prefix the caption buttons show letters
+// instead of Marlett's glyphs. Wine's fonts go into the prefix's Fonts folder, and "Microsoft
+// Sans Serif" is mapped to Wine's "MS Sans Serif", which keeps the metrics of the font Windows'
+// "Microsoft Sans Serif" was made to match.
+void GiveWindowsUiFonts(const fs::path& prefix) {
+  const fs::path fonts = prefix / "drive_c" / "windows" / "Fonts";
+  fs::create_directories(fonts);
+  for (const auto& font : fs::directory_iterator(kWineFontsFolder))
+    if (!fs::exists(fonts / font.path().filename())) fs::copy_file(font.path(), fonts / font.path().filename());
+  const fs::path file = prefix / "drive_c" / "fonts.reg";
+  std::ofstream(file, std::ios::binary)
+      << "REGEDIT4\r\n\r\n"
+         "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes]\r\n"
+         "\"Microsoft Sans Serif\"=\"MS Sans Serif\"\r\n\r\n";
+  MustRun({kWine, "regedit", "/S", "C:\\fonts.reg"}, WineEnv(prefix));
+  fs::remove(file);
+}
+
 fs::path BaseTemplate() {
   const fs::path templates = WorkDir() / TemplatesFolder();
   fs::create_directories(templates);
@@ -215,7 +237,9 @@ fs::path BaseTemplate() {
   FileLock lock(templates / "base.lock");
   if (!fs::exists(base / ".ready")) {
     fs::remove_all(base);
-    MustRun({kWine, "wineboot", "-i"}, WineEnv(base));
+    // Booting takes minutes on a machine busy with builds.
+    MustRun({kWine, "wineboot", "-i"}, WineEnv(base), std::chrono::seconds(900));
+    GiveWindowsUiFonts(base);
     MustRun({kWineServer, "-k"}, WineEnv(base));
     // Wine links the user's Desktop, Documents, ... to the host's home folder; the tests' links
     // and files must stay inside the prefix.

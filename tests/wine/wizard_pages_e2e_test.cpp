@@ -9,10 +9,13 @@
 #include <cstdlib>
 #include <fstream>
 #include <map>
+#include <regex>
 #include <set>
 #include <thread>
+#include <tuple>
 
 #include "tests/wine/wine_harness.h"
+#include "tests/wine/wizard_report.h"
 
 namespace lanternix::e2e {
 namespace {
@@ -22,8 +25,6 @@ constexpr const char* kCheckpoints = "C:\\checkpoints";
 constexpr const char* kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lanternix";
 constexpr const char* kUserIni = "C:\\users\\root\\AppData\\Roaming\\Lanternix\\l_tern32.ini";
 constexpr const char* kFaqMarker = "C:\\faq-opened.txt";
-// The first line of string 10: the report is read line by line.
-const std::string kViewerRunning = "Warning: Lanternix is running!";
 // The greyed-out list: light grey background, orange text.
 const std::string kGreyBackground = std::to_string(0xC0C0C0);
 const std::string kOrangeText = std::to_string(0x0080FF);
@@ -111,8 +112,11 @@ void ExpectCommonWalk(std::map<std::string, std::string>& report, const std::str
     ASSERT_EQ(report["ready_page"], "109") << out;
     return;
   }
-  // Ticked, the list comes back in its own colours with its buttons; "Images only" after
+  // Ticked, the list repaints at once in its own colours (no orange text left on the screen) and
+  // its buttons come back; "Images only" after
   // "Select all" leaves rows 0 to 48.
+  EXPECT_GT(std::stoi(report["assoc_start_orange_pixels"]), 0);
+  EXPECT_EQ(report["assoc_ticked_orange_pixels"], "0");
   for (const std::string id : {"1091", "1080", "1081"})
     EXPECT_EQ(report["assoc_ticked_enabled_" + id], "1") << id;
   EXPECT_EQ(report["assoc_all_checked"], "63");
@@ -134,14 +138,16 @@ void ExpectCommonWalk(std::map<std::string, std::string>& report, const std::str
   EXPECT_EQ(report["ready_next_enabled"], "1");
 }
 
-// Windows 10: the whole walk, the installation through the wizard, and "&Done" with both boxes
-// checked opening the FAQ address and starting the installed viewer; the product and its twin.
-class WizardWalkTest : public ::testing::TestWithParam<Build> {};
+// Windows 10: the whole walk, the installation through the wizard, and leaving the Finished page
+// with both boxes checked, by "&Done" or by the window's close command: either way the FAQ
+// address opens and the installed viewer starts; the product and its twin.
+class WizardWalkTest : public ::testing::TestWithParam<std::tuple<Build, std::string>> {};
 
 TEST_P(WizardWalkTest, Win10WalksInstallsAndFinishes) {
-  const Build build = GetParam();
+  const auto& [build, ending] = GetParam();
   WizardPages setup("win10", "", build);
-  auto report = setup.Drive("install-done", build == Build::Product ? "win10" : "win10-twin");
+  auto report = setup.Drive(ending, std::string(build == Build::Product ? "win10" : "win10-twin") +
+                                        (ending == "install-done" ? "" : "-" + ending));
   const std::string& out = setup.output;
   ExpectCommonWalk(report, out);
   const std::string folder = report["welcome_folder"];
@@ -185,8 +191,155 @@ TEST_P(WizardWalkTest, Win10WalksInstallsAndFinishes) {
                registry.String("HKCR", ".jpg", "").value_or("").find("Lanternix") != std::string::npos);
 }
 
-INSTANTIATE_TEST_SUITE_P(Builds, WizardWalkTest, ::testing::Values(Build::Product, Build::Twin),
-                         [](const auto& param) { return BuildName(param.param); });
+INSTANTIATE_TEST_SUITE_P(Builds, WizardWalkTest,
+                         ::testing::Values(std::make_tuple(Build::Product, std::string("install-done")),
+                                           std::make_tuple(Build::Twin, std::string("install-done")),
+                                           std::make_tuple(Build::Product, std::string("install-close"))),
+                         [](const auto& param) {
+                           std::string ending = std::get<1>(param.param);
+                           std::erase(ending, '-');
+                           return std::string(BuildName(std::get<0>(param.param))) + "_" + ending;
+                         });
+
+constexpr const char* kJpgFileExts = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.jpg";
+// One of the Store apps whose "Open with" entry Windows 10 hides once associations are confirmed.
+constexpr const char* kStoreAppClass = "Software\\Classes\\AppXvhc4p7vz4b485xfp46hhk3fq3grkdgjg";
+
+struct AssociationCase {
+  std::string version;
+  std::string answer;         // "yes" or "no" to the association question
+  bool machineDefault;        // HKCR\.jpg names the viewer's class
+  bool userChoice;            // the per-user UserChoice names it (Vista and 7 only)
+  bool perUserFileExts;       // Windows XP: FileExts\.jpg ProgID
+  bool storeAppsHidden;       // Windows 10 after a confirmed change
+};
+
+void PrintTo(const AssociationCase& test, std::ostream* out) {
+  *out << test.version << ", answered " << test.answer;
+}
+
+class WizardAssociationsTest : public ::testing::TestWithParam<AssociationCase> {};
+
+// The image rows chosen on the Associations page (the registry box ticked, cleared and ticked
+// again), then Next: the question comes once, whole; Yes writes the choice the way the Windows
+// generation takes it, No writes no defaults at all.
+TEST_P(WizardAssociationsTest, ChosenRowsAreWrittenOnlyAfterYes) {
+  const AssociationCase& test = GetParam();
+  WizardPages setup(test.version);
+  auto report = setup.Drive("assoc-" + test.answer, test.version + "-assoc-" + test.answer);
+  const std::string& out = setup.output;
+  ASSERT_EQ(report["assoc_page"], "104") << out;
+  EXPECT_EQ(report["assoc_reticked_list_enabled"], "1");
+  EXPECT_EQ(report["assoc_reticked_checked_rows"], "49");
+  EXPECT_EQ(report["assoc_reticked_list_bk"], report["assoc_ticked_list_bk"]);
+  EXPECT_EQ(report["assoc_reticked_list_text"], report["assoc_ticked_list_text"]);
+  ASSERT_EQ(report["next_boxes"], "1") << out;
+  EXPECT_EQ(MessageText(report["next_box1"]), kAssociationQuestion);
+  ASSERT_EQ(report["after_next_page"], "110") << out;
+  EXPECT_EQ(report["setup_exit"], "0") << out;
+
+  const RegistrySnapshot registry = setup.prefix.Registry();
+  // The viewer's own class is registered whatever the answer.
+  EXPECT_NE(registry.String("HKCR", "Lanternix.jpg\\shell\\open\\command", "").value_or("").find("l_tern32.exe"),
+            std::string::npos);
+  EXPECT_EQ(registry.String("HKCR", ".jpg", "") == "Lanternix.jpg", test.machineDefault);
+  EXPECT_EQ(registry.String("HKCR", ".png", "") == "Lanternix.png", test.machineDefault);
+  EXPECT_EQ(registry.String("HKCU", std::string(kJpgFileExts) + "\\UserChoice", "Progid") == "Lanternix.jpg",
+            test.userChoice);
+  // Windows 8 and later: no UserChoice key is made at all.
+  if (!test.userChoice) {
+    EXPECT_FALSE(registry.HasKey("HKCU", std::string(kJpgFileExts) + "\\UserChoice"));
+  }
+  EXPECT_EQ(registry.String("HKCU", kJpgFileExts, "ProgID") == "Lanternix.jpg", test.perUserFileExts);
+  EXPECT_EQ(registry.String("HKCU", kStoreAppClass, "NoOpenWith").has_value(), test.storeAppsHidden);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Generations, WizardAssociationsTest,
+    ::testing::Values(AssociationCase{"win10", "yes", true, false, false, true},
+                      AssociationCase{"win10", "no", false, false, false, false},
+                      AssociationCase{"win7", "yes", true, true, false, false},
+                      AssociationCase{"winxp64", "yes", false, false, true, false}),
+    [](const auto& param) { return param.param.version + "_" + param.param.answer; });
+
+struct LinkCase {
+  std::string name;
+  std::string registry;  // what the prefix offers to open the address
+  bool opens;
+  std::string marker;    // the file the handler leaves the address in
+};
+
+// Wine registers its own browser for web addresses: these take it away.
+const std::string kNoWebHandlers =
+    "[-HKEY_CLASSES_ROOT\\http]\r\n\r\n[-HKEY_CLASSES_ROOT\\https]\r\n\r\n"
+    "[-HKEY_CLASSES_ROOT\\.htm]\r\n\r\n[-HKEY_CLASSES_ROOT\\.html]\r\n\r\n";
+
+void PrintTo(const LinkCase& test, std::ostream* out) {
+  *out << test.name;
+}
+
+class WizardLinkTest : public ::testing::TestWithParam<LinkCase> {};
+
+// The EULA link: a click opens the address through the registered handler, or, with none for web
+// addresses, through the browser registered for ".htm" (its command cut before the quoted "%1");
+// once opened the link shows the visited colour; with no way to open it, it keeps the link colour.
+TEST_P(WizardLinkTest, ClickOpensTheAddressAndShowsTheVisitedColour) {
+  const LinkCase& test = GetParam();
+  WizardPages setup("win10", test.registry);
+  auto report = setup.DriveWith({kSetup, "link", kCheckpoints}, "link-" + test.name);
+  const std::string& out = setup.output;
+  ASSERT_EQ(report["sheet_found"], "1") << out;
+  EXPECT_EQ(report["link_text"], "Lanternix EULA");
+  EXPECT_GT(std::stoi(report["before_link_pixels"]), 0) << out;
+  EXPECT_EQ(report["before_visited_pixels"], "0") << out;
+  if (test.opens) {
+    EXPECT_GT(std::stoi(report["after_visited_pixels"]), 0) << out;
+    EXPECT_EQ(report["after_link_pixels"], "0") << out;
+    const std::string opened = ReadFileBytes(setup.prefix.HostPath(test.marker));
+    EXPECT_NE(opened.find("https://lanternix.example/eula"), std::string::npos) << opened;
+  } else {
+    EXPECT_GT(std::stoi(report["after_link_pixels"]), 0) << out;
+    EXPECT_EQ(report["after_visited_pixels"], "0") << out;
+  }
+  EXPECT_EQ(report["setup_exit"], "1") << out;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Handlers, WizardLinkTest,
+    ::testing::Values(
+        LinkCase{"handler", "", true, kFaqMarker},
+        LinkCase{"htmfallback",
+                 kNoWebHandlers +
+                     "[HKEY_CLASSES_ROOT\\.htm]\r\n@=\"LanternixTestPage\"\r\n\r\n"
+                     "[HKEY_CLASSES_ROOT\\LanternixTestPage\\shell\\open\\command]\r\n"
+                     "@=\"C:\\\\windows\\\\system32\\\\cmd.exe /c >C:\\\\htm-opened.txt echo \\\"%1\\\" -nohome\"\r\n\r\n",
+                 true, "C:\\htm-opened.txt"},
+        LinkCase{"none", kNoWebHandlers, false, ""}),
+    [](const auto& param) { return param.param.name; });
+
+// The running setup has its DLL search hardened (SetDefaultDllDirectories with the system folder
+// only, accepted) and visual styles on: SetThemeAppProperties for frames and controls, and its
+// controls come from the common controls of version 6 its manifest asks for.
+TEST(WizardPagesTest, DllSearchHardenedAndVisualStylesInEffect) {
+  WizardPages setup("win10",
+                    "[HKEY_CURRENT_USER\\Software\\Wine\\Debug]\r\n"
+                    "\"RelayInclude\"=\"kernel32.SetDefaultDllDirectories;kernelbase.SetDefaultDllDirectories;"
+                    "uxtheme.SetThemeAppProperties\"\r\n\r\n");
+  auto report = setup.DriveWith({kSetup, "styles"}, "styles");
+  const std::string& out = setup.output;
+  ASSERT_EQ(report["assoc_page"], "104") << out;
+  // Wine's relay trace: "Call <dll>.<function>(<arguments>)" and "Ret  <dll>.<function>() retval=<result>".
+  EXPECT_TRUE(std::regex_search(out, std::regex(R"(Call \w+\.SetDefaultDllDirectories\(0*800\))"))) << out;
+  EXPECT_TRUE(std::regex_search(out, std::regex(R"(Ret  \w+\.SetDefaultDllDirectories\(\) retval=0*1 )"))) << out;
+  EXPECT_TRUE(std::regex_search(out, std::regex(R"(Call \w+\.SetThemeAppProperties\(0*3\))"))) << out;
+  // The version-6 common controls of the side-by-side store, not the system folder's (Wine's list
+  // view answers CCM_GETVERSION with 5 either way, so the loaded file is what tells).
+  EXPECT_TRUE(std::regex_search(
+      out, std::regex(R"(Loaded L"[^"]*microsoft\.windows\.common-controls_\w+_6\.0\.[^"]*\\comctl32\.dll")",
+                      std::regex::icase)))
+      << out;
+  EXPECT_EQ(report["setup_exit"], "1") << out;
+}
 
 struct SystemCase {
   std::string version;
@@ -241,7 +394,7 @@ TEST(WizardPagesTest, FailingDestinationReturnsToWelcome) {
   ASSERT_EQ(report["ready_page"], "109") << out;
   EXPECT_EQ(report["ready_destination"], "Destination directory: Q:\\Apps\\Lanternix");
   EXPECT_EQ(report["next_boxes"], "1") << out;
-  EXPECT_EQ(report["next_box1"].rfind("Can't create destination directory!", 0), 0u) << report["next_box1"];
+  EXPECT_EQ(MessageText(report["next_box1"]), kCannotCreateDestinationMessage);
   ASSERT_EQ(report["after_next_page"], "101") << out;
   EXPECT_EQ(report["welcome_again_back_enabled"], "0");
   EXPECT_EQ(report["welcome_again_next_enabled"], "1");
@@ -261,11 +414,11 @@ TEST(WizardPagesTest, RunningViewerBlocksTheReadyPage) {
             std::string::npos);
   auto report = setup.Drive("blocked", "blocked");
   const std::string& out = setup.output;
-  EXPECT_EQ(report["early_box"], kViewerRunning) << out;
+  EXPECT_EQ(MessageText(report["early_box"]), kViewerRunningMessage) << out;
   EXPECT_EQ(report["early_box_caption"], "Lanternix 32-bit Setup") << out;
   ASSERT_EQ(report["ready_page"], "109") << out;
   EXPECT_EQ(report["next_boxes"], "1") << out;
-  EXPECT_EQ(report["next_box1"], kViewerRunning);
+  EXPECT_EQ(MessageText(report["next_box1"]), kViewerRunningMessage);
   EXPECT_EQ(report["after_next_page"], "109");
   EXPECT_EQ(report["after_next_installing_visible"], "0");
   EXPECT_EQ(report["after_next_next_enabled"], "1");
