@@ -38,10 +38,6 @@ private:
   const InstallOptions& options_;
 };
 
-bool IsSeparator(wchar_t ch) {
-  return ch == L'\\' || ch == L'/';
-}
-
 bool IsAsciiLetter(wchar_t ch) {
   return (ch >= L'A' && ch <= L'Z') || (ch >= L'a' && ch <= L'z');
 }
@@ -49,8 +45,8 @@ bool IsAsciiLetter(wchar_t ch) {
 }  // namespace
 
 bool IsFullyQualifiedFolder(std::wstring_view folder) {
-  if (folder.size() >= 2 && IsSeparator(folder[0]) && IsSeparator(folder[1])) return true;
-  return folder.size() >= 3 && IsAsciiLetter(folder[0]) && folder[1] == L':' && IsSeparator(folder[2]);
+  if (folder.size() >= 2 && IsPathSeparator(folder[0]) && IsPathSeparator(folder[1])) return true;
+  return folder.size() >= 3 && IsAsciiLetter(folder[0]) && folder[1] == L':' && IsPathSeparator(folder[2]);
 }
 
 bool LeavesRoomForPayload(std::wstring_view destinationFolder, std::size_t longestEntryNameChars) {

@@ -344,8 +344,12 @@ RegValue ParseRegData(const std::string& data) {
 // ---------------------------------------------------------------- registry snapshot
 
 std::string RegistrySnapshot::Normalise(std::string_view root, std::string_view path) const {
+  return Physical(root, KeyAsWritten(root, path, view_));
+}
+
+std::string RegistrySnapshot::Physical(std::string_view root, std::string_view path) {
   std::string full = Lower(root) == "hkcr" ? "hklm\\software\\classes" : Lower(root);
-  std::string rest = Lower(KeyAsWritten(root, path, view_));
+  std::string rest = Lower(path);
   while (rest.starts_with("\\")) rest.erase(0, 1);
   while (rest.ends_with("\\")) rest.pop_back();
   if (!rest.empty()) full += "\\" + rest;
@@ -365,7 +369,8 @@ void RegistrySnapshot::Load(const std::string& rootName, const fs::path& regFile
     }
     if (line.starts_with("[")) {
       const auto close = line.rfind(']');
-      current = Normalise(rootName, UnescapeRegString(line.substr(1, close - 1)));
+      // The files hold physical paths: only look-ups are mapped to a build's view.
+      current = Physical(rootName, UnescapeRegString(line.substr(1, close - 1)));
       keys_[current];
       inKey = true;
       continue;

@@ -59,7 +59,9 @@ class RegistrySnapshot {
   void Load(const std::string& rootName, const fs::path& regFile);
 
  private:
+  // The lower-cased physical key of a name as the view's build writes it.
   std::string Normalise(std::string_view root, std::string_view path) const;
+  static std::string Physical(std::string_view root, std::string_view path);
   Build view_;
   std::map<std::string, std::map<std::string, RegValue>> keys_;  // "hklm\path" -> name -> value
 };
