@@ -153,6 +153,8 @@ void RemoveRegistration(Platform& platform, std::vector<std::wstring>& leftOver)
       remover.DeleteClassKey(RegRoot::LocalMachine, std::wstring(kClassesKey) + ProgIdOf(pair.progIdStem));
     }
   for (const std::wstring_view progId : kStoreAppProgIds) remover.RemoveAddedNoOpenWith(progId);
+  // Likewise the user's classes key, made on the way to the NoOpenWith values.
+  remover.DeleteKeyIfEmpty(RegRoot::CurrentUser, kClassesKey.substr(0, kClassesKey.size() - 1));
 
   remover.DeleteClassKey(RegRoot::LocalMachine, kClassKey);
   remover.DeleteClassKey(RegRoot::ClassesRoot, kApplicationKey);
@@ -160,6 +162,10 @@ void RemoveRegistration(Platform& platform, std::vector<std::wstring>& leftOver)
     const std::wstring verbKey = std::wstring(parent) + std::wstring(kBrowseVerb);
     remover.DeleteKey(RegRoot::LocalMachine, verbKey + L"\\command");
     remover.DeleteKey(RegRoot::LocalMachine, verbKey);
+    // The setup's write made "Directory\\shell" and "Drive\\shell" where the system had none.
+    for (std::wstring_view key = parent.substr(0, parent.size() - 1); key.size() > kClassesKey.size();
+         key = key.substr(0, key.rfind(L'\\')))
+      remover.DeleteKeyIfEmpty(RegRoot::LocalMachine, key);
   }
 
   // The capabilities are only registered while RegisteredApplications points at them.

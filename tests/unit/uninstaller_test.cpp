@@ -56,11 +56,13 @@ class UninstallerTest : public ::testing::Test {
 #include "uninstall/uninstall_strings.inc"
 #undef LANTERNIX_STRING
     machine.registry.Seed(kHklm, L"SOFTWARE\\RegisteredApplications", L"Other Viewer", Sz(L"x"));
-    // Keys every Windows has, which the setup writes below and never creates itself there.
+    // Keys every Windows has, which the setup writes below and never creates itself there. The
+    // folder and drive "shell" keys are left out: the setup may have to make them, and then they
+    // go again.
     for (const wchar_t* key :
-         {L"SOFTWARE\\Classes\\Applications", L"SOFTWARE\\Classes\\Directory\\shell",
-          L"SOFTWARE\\Classes\\Drive\\shell", L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall"})
+         {L"SOFTWARE\\Classes\\Applications", L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall"})
       machine.registry.CreateKey(kHklm, key);
+    machine.registry.Seed(kHklm, L"SOFTWARE\\Classes\\Directory\\shell\\find", L"", Sz(L"Search..."));
     machine.registry.CreateKey(kHkcu, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts");
   }
 
