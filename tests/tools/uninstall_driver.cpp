@@ -38,7 +38,10 @@ HWND WaitForDialog(bool confirmation, HANDLE process) {
     for (HWND window = FindWindowW(L"#32770", kCaption); window;
          window = FindWindowExW(nullptr, window, L"#32770", kCaption))
       if ((GetDlgItem(window, kPurgeBox) != nullptr) == confirmation) return window;
-    if (WaitForSingleObject(process, kPollMs) == WAIT_OBJECT_0) return nullptr;
+    if (!process)
+      Sleep(kPollMs);
+    else if (WaitForSingleObject(process, kPollMs) == WAIT_OBJECT_0)
+      return nullptr;
   }
   return nullptr;
 }
@@ -71,11 +74,18 @@ int wmain(int argc, wchar_t** argv) {
   info.lpVerb = L"open";
   info.lpFile = argv[1];
   info.nShow = SW_SHOWNORMAL;
-  if (!ShellExecuteExW(&info) || !info.hProcess) {
+  if (!ShellExecuteExW(&info)) {
     Print("error", L"not started");
     return 1;
   }
-  if (const HWND confirmation = WaitForDialog(true, info.hProcess)) {
+  const HWND confirmation = WaitForDialog(true, info.hProcess);
+  // The shell may start a link's target without handing out its process; the dialog tells it.
+  if (!info.hProcess && confirmation) {
+    DWORD id = 0;
+    GetWindowThreadProcessId(confirmation, &id);
+    info.hProcess = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, id);
+  }
+  if (confirmation && info.hProcess) {
     Print("folder", ItemText(confirmation, kFolderLine));
     Print("settings_box", IsWindowEnabled(GetDlgItem(confirmation, kPurgeBox)) ? L"enabled" : L"disabled");
     if (purge) SendDlgItemMessageW(confirmation, kPurgeBox, BM_SETCHECK, BST_CHECKED, 0);
@@ -88,6 +98,7 @@ int wmain(int argc, wchar_t** argv) {
     }
   } else {
     Print("error", L"no confirmation");
+    return 1;
   }
   WaitForSingleObject(info.hProcess, kTimeoutMs);
   DWORD status = 0;
