@@ -184,6 +184,23 @@ TEST_F(UninstallerTest, AnotherProgramsLaterChoiceStaysAndItsRecordGoes) {
   EXPECT_FALSE(machine.registry.KeyExists(kHkcu, L"SOFTWARE\\Lanternix"));
 }
 
+TEST_F(UninstallerTest, TheSetupRecordsAnEarlierValueOnceAndNeverItsOwn) {
+  SetOs(Os::Windows7);
+  const wchar_t* records = L"SOFTWARE\\Lanternix\\EarlierAssociations\\Classes";
+  machine.registry.Seed(kHklm, L"SOFTWARE\\Classes\\.jpg", L"", Sz(L"jpegfile"));
+  InstallEverything();
+  EXPECT_EQ(Machine(records, L".jpg"), L"jpegfile");
+  // No earlier value, no record: .png had no default before.
+  EXPECT_EQ(Machine(records, L".png"), std::nullopt);
+  InstallEverything();
+  EXPECT_EQ(Machine(records, L".jpg"), L"jpegfile");
+  // Another program's choice made between two installations does not replace the first record.
+  machine.registry.SetDefaultValue(kHklm, L"SOFTWARE\\Classes\\.jpg", L"OtherViewer.jpg");
+  InstallEverything();
+  EXPECT_EQ(Machine(records, L".jpg"), L"jpegfile");
+  EXPECT_EQ(User(L"SOFTWARE\\Lanternix\\EarlierAssociations\\UserChoice", L".jpg"), std::nullopt);
+}
+
 TEST_F(UninstallerTest, UsersOwnFilesAndTheirFoldersStay) {
   InstallEverything();
   machine.files.WriteText(std::wstring(kFolder) + L"Plugins\\MyPlugin.dll", "mine");
