@@ -91,6 +91,8 @@ int wmain(int argc, wchar_t** argv) {
     if (purge) SendDlgItemMessageW(confirmation, kPurgeBox, BM_SETCHECK, BST_CHECKED, 0);
     PostMessageW(confirmation, WM_COMMAND, yes ? IDYES : IDNO, 0);
     if (yes) {
+      // The confirmation loses its controls one by one while it goes; only then comes the box.
+      for (DWORD waited = 0; IsWindow(confirmation) && waited < kTimeoutMs; waited += kPollMs) Sleep(kPollMs);
       if (const HWND box = WaitForDialog(false, info.hProcess)) {
         Print("message", MessageText(box));
         PostMessageW(box, WM_COMMAND, IDOK, 0);

@@ -22,6 +22,8 @@ using testing::SetupMachine;
 
 constexpr RegRoot kHklm = RegRoot::LocalMachine;
 constexpr RegRoot kHkcu = RegRoot::CurrentUser;
+// Where the program's own machine area lies: with the capabilities, in the native view.
+constexpr RegRoot kHklmNative = RegRoot::LocalMachineNative;
 constexpr const wchar_t* kFolder = L"C:\\Program Files\\Lanternix\\";
 constexpr const wchar_t* kFileExts = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.";
 constexpr const wchar_t* kUserIni = L"C:\\Users\\tester\\AppData\\Roaming\\Lanternix\\l_tern32.ini";
@@ -55,7 +57,7 @@ class UninstallerTest : public ::testing::Test {
 #define LANTERNIX_STRING(id, text) machine.resources.strings[id] = fake::FromUtf8(text);
 #include "uninstall/uninstall_strings.inc"
 #undef LANTERNIX_STRING
-    machine.registry.Seed(kHklm, L"SOFTWARE\\RegisteredApplications", L"Other Viewer", Sz(L"x"));
+    machine.registry.Seed(kHklmNative, L"SOFTWARE\\RegisteredApplications", L"Other Viewer", Sz(L"x"));
     // Keys every Windows has, which the setup writes below and never creates itself there. The
     // folder and drive "shell" keys are left out: the setup may have to make them, and then they
     // go again.
@@ -109,6 +111,9 @@ class UninstallerTest : public ::testing::Test {
 
   std::optional<std::wstring> Machine(std::wstring_view key, std::wstring_view name = L"") {
     return machine.registry.StringValue(kHklm, key, name);
+  }
+  std::optional<std::wstring> Native(std::wstring_view key, std::wstring_view name = L"") {
+    return machine.registry.StringValue(kHklmNative, key, name);
   }
   std::optional<std::wstring> User(std::wstring_view key, std::wstring_view name = L"") {
     return machine.registry.StringValue(kHkcu, key, name);
@@ -180,7 +185,7 @@ TEST_F(UninstallerTest, AnotherProgramsLaterChoiceStaysAndItsRecordGoes) {
   EXPECT_EQ(Remove().status, kUninstallRemoved);
   EXPECT_EQ(Machine(L"SOFTWARE\\Classes\\.jpg"), L"OtherViewer.jpg");
   EXPECT_EQ(User(std::wstring(kFileExts) + L"png\\UserChoice", L"Progid"), L"OtherViewer.png");
-  EXPECT_FALSE(machine.registry.KeyExists(kHklm, L"SOFTWARE\\Lanternix"));
+  EXPECT_FALSE(machine.registry.KeyExists(kHklmNative, L"SOFTWARE\\Lanternix"));
   EXPECT_FALSE(machine.registry.KeyExists(kHkcu, L"SOFTWARE\\Lanternix"));
 }
 
@@ -189,15 +194,15 @@ TEST_F(UninstallerTest, TheSetupRecordsAnEarlierValueOnceAndNeverItsOwn) {
   const wchar_t* records = L"SOFTWARE\\Lanternix\\EarlierAssociations\\Classes";
   machine.registry.Seed(kHklm, L"SOFTWARE\\Classes\\.jpg", L"", Sz(L"jpegfile"));
   InstallEverything();
-  EXPECT_EQ(Machine(records, L".jpg"), L"jpegfile");
+  EXPECT_EQ(Native(records, L".jpg"), L"jpegfile");
   // No earlier value, no record: .png had no default before.
-  EXPECT_EQ(Machine(records, L".png"), std::nullopt);
+  EXPECT_EQ(Native(records, L".png"), std::nullopt);
   InstallEverything();
-  EXPECT_EQ(Machine(records, L".jpg"), L"jpegfile");
+  EXPECT_EQ(Native(records, L".jpg"), L"jpegfile");
   // Another program's choice made between two installations does not replace the first record.
   machine.registry.SetDefaultValue(kHklm, L"SOFTWARE\\Classes\\.jpg", L"OtherViewer.jpg");
   InstallEverything();
-  EXPECT_EQ(Machine(records, L".jpg"), L"jpegfile");
+  EXPECT_EQ(Native(records, L".jpg"), L"jpegfile");
   EXPECT_EQ(User(L"SOFTWARE\\Lanternix\\EarlierAssociations\\UserChoice", L".jpg"), std::nullopt);
 }
 

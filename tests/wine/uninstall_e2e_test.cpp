@@ -13,11 +13,18 @@
 namespace lanternix::e2e {
 namespace {
 
-constexpr const char* kProgramFolder = "C:\\Program Files\\Lanternix";
-constexpr const char* kUninstaller = "C:\\Program Files\\Lanternix\\lt_uninstall.exe";
+// The default folder of the product: under "Program Files (x86)" for the 32-bit setup.
+std::string ProgramFolder() {
+  return ProgramFilesFolder() + "\\Lanternix";
+}
+std::string InFolder(const std::string& name) {
+  return ProgramFolder() + "\\" + name;
+}
 constexpr const char* kSetup = "C:\\setup\\lanternix-setup.exe";
 constexpr const char* kFileExts =
     "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.";
+// Whole-registry comparisons read the keys where they physically are: the twin's view maps none.
+constexpr Build kPhysical = Build::Twin;
 const std::string kSeparator = "\r\n" + std::string(48, '-') + "\r\n";
 
 // Associations other programs made before the installation, which the uninstallation gives back.
@@ -79,13 +86,14 @@ class Machine {
         std::string("\"") + kSetup + "\" /silent /desktop=1 /thumbs=1 /group=1 /allusers=1 /assoc=2" +
         (xp ? " /assocallusers" : ""));
     ASSERT_EQ(result.exitCode, 0) << result.output;
-    ASSERT_TRUE(Exists(kUninstaller));
+    ASSERT_TRUE(Exists(InFolder("lt_uninstall.exe")));
     userIni = FindUserIni();
     ASSERT_FALSE(userIni.empty());
   }
 
   RunResult Uninstall(const std::string& options = " /silent") {
-    RunResult result = prefix.RunCommandLine(std::string("\"") + kUninstaller + "\"" + options, "C:\\");
+    RunResult result =
+        prefix.RunCommandLine(std::string("\"") + InFolder("lt_uninstall.exe") + "\"" + options, "C:\\");
     if (result.exitCode == 0) WaitForTheCopy();
     return result;
   }
@@ -93,7 +101,7 @@ class Machine {
   // After a complete removal the uninstaller's temporary copy removes its file and the emptied
   // folder once the uninstaller has ended.
   void WaitForTheCopy() {
-    for (int i = 0; i < 200 && Exists(kProgramFolder); ++i)
+    for (int i = 0; i < 200 && Exists(ProgramFolder()); ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
 
@@ -121,20 +129,20 @@ class UninstallRoundTrip : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(UninstallRoundTrip, GivesTheMachineBackAsItWasApartFromTheSettings) {
   Machine machine(GetParam());
-  const RegistrySnapshot before = machine.prefix.Registry();
+  const RegistrySnapshot before = machine.prefix.Registry(kPhysical);
   ASSERT_NO_FATAL_FAILURE(machine.InstallEverything());
   const RegistrySnapshot installed = machine.prefix.Registry();
   ASSERT_TRUE(installed.HasKey("HKLM", "SOFTWARE\\Classes\\Lanternix.jpg"));
   ASSERT_EQ(installed.String("HKLM", "SOFTWARE\\Classes\\.jpg", ""), "Lanternix.jpg");
   ASSERT_EQ(installed.String("HKLM", "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lanternix",
                              "QuietUninstallString"),
-            "\"C:\\Program Files\\Lanternix\\lt_uninstall.exe\" /silent");
+            "\"" + InFolder("lt_uninstall.exe") + "\" /silent");
 
   const RunResult result = machine.Uninstall();
   EXPECT_EQ(result.exitCode, 0) << result.output;
-  EXPECT_FALSE(machine.Exists(kProgramFolder));
-  EXPECT_TRUE(machine.Exists("C:\\Program Files"));
-  const RegistrySnapshot after = machine.prefix.Registry();
+  EXPECT_FALSE(machine.Exists(ProgramFolder()));
+  EXPECT_TRUE(machine.Exists(ProgramFilesFolder()));
+  const RegistrySnapshot after = machine.prefix.Registry(kPhysical);
   EXPECT_EQ(Differences(before, after), std::vector<std::string>{});
   // No link of ours anywhere in the profiles; the kept settings folder is the one thing named so.
   const std::string settingsFolder = machine.userIni.parent_path().string();
@@ -155,29 +163,28 @@ TEST(UninstallTest, PurgeAlsoRemovesTheUsersSettings) {
   EXPECT_EQ(machine.Uninstall(" /silent /purge").exitCode, 0);
   EXPECT_FALSE(fs::exists(machine.userIni));
   EXPECT_FALSE(fs::exists(machine.userIni.parent_path()));
-  EXPECT_FALSE(machine.Exists(kProgramFolder));
+  EXPECT_FALSE(machine.Exists(ProgramFolder()));
 }
 
 TEST(UninstallTest, KeepsWhatIsNotOursAndReportsALockedFile) {
   Machine machine("win10");
   ASSERT_NO_FATAL_FAILURE(machine.InstallEverything());
   // A file the user added, and another program's association that replaced ours.
-  std::ofstream(machine.prefix.HostPath("C:\\Program Files\\Lanternix\\Plugins\\Mine.dll")) << "mine";
+  std::ofstream(machine.prefix.HostPath(InFolder("Plugins\\Mine.dll"))) << "mine";
   machine.prefix.ImportRegistry("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.png]\r\n@=\"OtherViewer.png\"\r\n");
-  machine.prefix.Start(ToolExe("hold-file"), {"C:\\Program Files\\Lanternix\\Languages\\ENGLISH.dll"});
-  for (int i = 0; i < 200 && !machine.Exists("C:\\Program Files\\Lanternix\\Languages\\ENGLISH.dll.held");
-       ++i)
+  machine.prefix.Start(ToolExe("hold-file"), {InFolder("Languages\\ENGLISH.dll")});
+  for (int i = 0; i < 200 && !machine.Exists(InFolder("Languages\\ENGLISH.dll.held")); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
 
   EXPECT_EQ(machine.Uninstall().exitCode, 1);
   static const std::regex stamp(R"((^|\r\n-{48}\r\n)[^\r\n]*? - \d\d:\d\d:\d\d: )");
   EXPECT_EQ(std::regex_replace(machine.UninstallLog(), stamp, "$1<stamp>: "),
-            "<stamp>: Could not remove: C:\\Program Files\\Lanternix\\Languages\\ENGLISH.dll" + kSeparator);
-  EXPECT_TRUE(machine.Exists("C:\\Program Files\\Lanternix\\Plugins\\Mine.dll"));
-  EXPECT_FALSE(machine.Exists("C:\\Program Files\\Lanternix\\Plugins\\Icons.dll"));
-  EXPECT_FALSE(machine.Exists("C:\\Program Files\\Lanternix\\l_tern32.exe"));
+            "<stamp>: Could not remove: " + InFolder("Languages\\ENGLISH.dll") + kSeparator);
+  EXPECT_TRUE(machine.Exists(InFolder("Plugins\\Mine.dll")));
+  EXPECT_FALSE(machine.Exists(InFolder("Plugins\\Icons.dll")));
+  EXPECT_FALSE(machine.Exists(InFolder("l_tern32.exe")));
   // With something left the uninstaller stays, to be run again.
-  EXPECT_TRUE(machine.Exists(kUninstaller));
+  EXPECT_TRUE(machine.Exists(InFolder("lt_uninstall.exe")));
   const RegistrySnapshot after = machine.prefix.Registry();
   EXPECT_EQ(after.String("HKLM", "SOFTWARE\\Classes\\.png", ""), "OtherViewer.png");
   EXPECT_EQ(after.String("HKLM", "SOFTWARE\\Classes\\.jpg", ""), "jpegfile");
@@ -188,13 +195,13 @@ TEST(UninstallTest, KeepsWhatIsNotOursAndReportsALockedFile) {
 TEST(UninstallTest, ARunningViewerRefusesAndNothingIsRemoved) {
   Machine machine("win10");
   ASSERT_NO_FATAL_FAILURE(machine.InstallEverything());
-  machine.prefix.Start(Win64Build() / "payload" / "l_tern32.exe");
+  machine.prefix.Start(PayloadFile("l_tern32.exe"));
   ASSERT_NE(
       machine.prefix.Run(ToolExe("probe-report"), {"window", "Lanternix", "20"}).output.find("window=1"),
       std::string::npos);
   EXPECT_EQ(machine.Uninstall().exitCode, 2);
-  EXPECT_TRUE(machine.Exists("C:\\Program Files\\Lanternix\\l_tern32.exe"));
-  EXPECT_TRUE(machine.Exists(kUninstaller));
+  EXPECT_TRUE(machine.Exists(InFolder("l_tern32.exe")));
+  EXPECT_TRUE(machine.Exists(InFolder("lt_uninstall.exe")));
   EXPECT_TRUE(machine.Exists("C:\\users\\Public\\Desktop\\Lanternix.lnk"));
   const RegistrySnapshot after = machine.prefix.Registry();
   EXPECT_TRUE(after.HasKey("HKLM", "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lanternix"));
@@ -203,26 +210,26 @@ TEST(UninstallTest, ARunningViewerRefusesAndNothingIsRemoved) {
 TEST(UninstallTest, TheStartMenuLinkAsksFirstAndNoRemovesNothing) {
   Machine machine("win10");
   ASSERT_NO_FATAL_FAILURE(machine.InstallEverything());
-  const RegistrySnapshot installed = machine.prefix.Registry();
+  const RegistrySnapshot installed = machine.prefix.Registry(kPhysical);
   const std::string link =
       "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Lanternix\\Uninstall Lanternix.lnk";
 
   const auto answeredNo =
       ParseToolReport(machine.prefix.Run(ToolExe("uninstall-driver"), {link, "no"}).output);
   EXPECT_EQ(answeredNo.count("error"), 0u) << answeredNo.at("error");
-  EXPECT_EQ(answeredNo.at("folder"), "C:\\Program Files\\Lanternix\\");
+  EXPECT_EQ(answeredNo.at("folder"), ProgramFolder() + "\\");
   EXPECT_EQ(answeredNo.at("settings_box"), "enabled");
   EXPECT_EQ(answeredNo.at("uninstall_exit"), "3");
-  EXPECT_EQ(Differences(installed, machine.prefix.Registry()), std::vector<std::string>{});
-  EXPECT_TRUE(machine.Exists(kUninstaller));
-  EXPECT_TRUE(machine.Exists("C:\\Program Files\\Lanternix\\l_tern32.exe"));
+  EXPECT_EQ(Differences(installed, machine.prefix.Registry(kPhysical)), std::vector<std::string>{});
+  EXPECT_TRUE(machine.Exists(InFolder("lt_uninstall.exe")));
+  EXPECT_TRUE(machine.Exists(InFolder("l_tern32.exe")));
 
   const auto answeredYes =
       ParseToolReport(machine.prefix.Run(ToolExe("uninstall-driver"), {link, "yes"}).output);
   EXPECT_EQ(answeredYes.at("message"), "Lanternix has been removed from your computer.");
   EXPECT_EQ(answeredYes.at("uninstall_exit"), "0");
   machine.WaitForTheCopy();
-  EXPECT_FALSE(machine.Exists(kProgramFolder));
+  EXPECT_FALSE(machine.Exists(ProgramFolder()));
   EXPECT_TRUE(fs::exists(machine.userIni));
 }
 
