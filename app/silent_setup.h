@@ -4,6 +4,7 @@
 
 #include <string_view>
 
+#include "model/product.h"
 #include "platform/platform.h"
 
 namespace lanternix {

@@ -1,17 +1,4 @@
-# Windows builds: the Win32 platform, the setup program and the Windows-side test programs.
-add_library(lanternix_win32 STATIC
-  platform/win32/registry.cpp
-  platform/win32/file_system.cpp
-  platform/win32/shell.cpp
-  platform/win32/system_info.cpp
-  platform/win32/profile_files.cpp
-  platform/win32/resources.cpp
-)
-target_link_libraries(lanternix_win32 PUBLIC lanternix_platform ole32 uuid shell32 advapi32 user32 gdi32)
-target_compile_options(lanternix_win32 PRIVATE ${LANTERNIX_WARNINGS})
-target_compile_definitions(lanternix_win32 PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
-                                                  _WIN32_WINNT=0x0601)
-
+# Windows builds: the setup program and the Windows-side test programs.
 enable_language(RC)
 
 add_executable(lanternix-setup WIN32

@@ -3,26 +3,15 @@
 #include <array>
 
 #include "model/product.h"
+#include "install/association_records.h"
+#include "install/registry_keys.h"
 
 namespace lanternix {
 
 namespace {
 
-constexpr std::wstring_view kProgIdPrefix = L"Lanternix";
-constexpr std::wstring_view kFileExtsKey =
-    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.";
-constexpr std::wstring_view kClassesKey = L"SOFTWARE\\Classes\\";
-constexpr std::wstring_view kCapabilityAssociationsKey =
-    L"SOFTWARE\\Lanternix\\Capabilities\\FileAssociations";
-constexpr std::wstring_view kDefaultIconSubKey = L"\\DefaultIcon";
-
 // The three extensions whose machine default is set even when their row is not selected.
 constexpr std::array<std::wstring_view, 3> kForcedDefaultExtensions = {L"JPG", L"PNG", L"TIF"};
-
-constexpr std::array<std::wstring_view, 5> kStoreAppProgIds = {
-    L"AppXvhc4p7vz4b485xfp46hhk3fq3grkdgjg", L"AppXk0g4vb8gvt7b93tg50ybcy892pge6jmt",
-    L"AppX43hnxtbyyps62jhe9sqpdzxn1790zetc", L"AppX9rkaq77s0jzh1tyccadx9ghba15r6t3h",
-    L"AppX6eg8h5sxqq90pv53845wmnbewywdqq5h"};
 
 wchar_t AsciiUpper(wchar_t ch) {
   return ch >= L'a' && ch <= L'z' ? static_cast<wchar_t>(ch - L'a' + L'A') : ch;
@@ -49,18 +38,20 @@ std::wstring Concat(std::initializer_list<std::wstring_view> parts) {
 
 void WritePerUserFileExts(Platform& platform, std::wstring_view extension, std::wstring_view progId) {
   const std::wstring key = Concat({kFileExtsKey, extension});
+  RecordEarlierAssociation(platform, AssociationPlace::FileExts, extension);
   platform.registry.SetDefaultValue(RegRoot::CurrentUser, key, L"");
   if (auto opened = platform.registry.OpenKey(RegRoot::CurrentUser, key, kKeyAllAccess))
-    opened->SetString(L"ProgID", progId);
+    opened->SetString(kFileExtsProgIdValue, progId);
 }
 
 void WriteUserChoice(Platform& platform, std::wstring_view extension, std::wstring_view progId) {
-  const std::wstring key = Concat({kFileExtsKey, extension, L"\\UserChoice"});
+  const std::wstring key = Concat({kFileExtsKey, extension, kUserChoiceSubKey});
+  RecordEarlierAssociation(platform, AssociationPlace::UserChoice, extension);
   // An existing UserChoice key carries the hash of the previous choice; only a fresh key can
   // take the new "Progid".
   platform.registry.DeleteKey(RegRoot::CurrentUser, key);
   if (auto created = platform.registry.CreateKey(RegRoot::CurrentUser, key))
-    created->SetString(L"Progid", progId);
+    created->SetString(kUserChoiceProgIdValue, progId);
 }
 
 }  // namespace
@@ -114,9 +105,12 @@ void WriteExtensionAssociation(Platform& platform, std::wstring_view extension, 
   const std::wstring machineDefaultKey = Concat({kClassesKey, L".", extension});
   if (isWindowsXp == 1) {
     WritePerUserFileExts(platform, extension, progId);
-    if (associateForAllUsers == 1)
+    if (associateForAllUsers == 1) {
+      RecordEarlierAssociation(platform, AssociationPlace::MachineDefault, extension);
       platform.registry.SetDefaultValue(RegRoot::LocalMachine, machineDefaultKey, progId);
+    }
   } else if (selected != 0 || (associationsConfirmed != 0 && IsForcedDefaultExtension(extension))) {
+    RecordEarlierAssociation(platform, AssociationPlace::MachineDefault, extension);
     platform.registry.SetDefaultValue(RegRoot::LocalMachine, machineDefaultKey, progId);
   }
 
@@ -134,14 +128,16 @@ void WriteExtensionAssociation(Platform& platform, std::wstring_view extension, 
 
 void AddCapabilityAssociation(Platform& platform, std::wstring_view extension, std::wstring_view progIdStem) {
   if (auto key =
-          platform.registry.OpenKey(RegRoot::LocalMachineNative, kCapabilityAssociationsKey, kKeySetValue))
+          platform.registry.OpenKey(kCapabilitiesRoot, kCapabilityAssociationsKey, kKeySetValue))
     key->SetString(Concat({L".", extension}), ProgIdOf(progIdStem));
 }
 
 void HideStoreAppsOpenWith(Platform& platform) {
-  for (const std::wstring_view progId : kStoreAppProgIds)
+  for (const std::wstring_view progId : kStoreAppProgIds) {
+    RecordAddedNoOpenWith(platform, progId);
     if (auto key = platform.registry.CreateKey(RegRoot::CurrentUser, Concat({kClassesKey, progId})))
-      key->SetString(L"NoOpenWith", L"");
+      key->SetString(kNoOpenWithValue, L"");
+  }
 }
 
 }  // namespace lanternix

@@ -43,7 +43,11 @@ std::string FormatEntry(const LocalDateTime& now, std::wstring_view shortDate, s
 }  // namespace
 
 void WriteInstallLog(Platform& platform, std::wstring_view message) {
-  auto log = platform.files.OpenForAppending(kInstallLogName);
+  AppendLogEntry(platform, kInstallLogName, message);
+}
+
+void AppendLogEntry(Platform& platform, std::wstring_view path, std::wstring_view message) {
+  auto log = platform.files.OpenForAppending(path);
   if (!log) return;
   // The time is read once, so the date and the time of an entry made at midnight agree.
   const LocalDateTime now = platform.system.LocalNow();

@@ -17,4 +17,7 @@ inline constexpr std::wstring_view kInstallLogName = L"Lanternix_Install.log";
 // the installation never depends on it.
 void WriteInstallLog(Platform& platform, std::wstring_view message);
 
+// The same entry appended to the log file at path; the uninstaller keeps its log this way.
+void AppendLogEntry(Platform& platform, std::wstring_view path, std::wstring_view message);
+
 }  // namespace lanternix

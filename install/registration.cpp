@@ -7,6 +7,7 @@
 #include "model/product.h"
 #include "model/system_probes.h"
 #include "install/file_associations.h"
+#include "install/registry_keys.h"
 #include "install/shortcuts.h"
 
 namespace lanternix {
@@ -15,14 +16,6 @@ namespace {
 
 constexpr std::uint32_t kEstimatedSizeKb = 6144;
 
-constexpr std::wstring_view kBrowseVerb = L"Browse with &Lanternix";
-constexpr std::wstring_view kClassKey = L"SOFTWARE\\Classes\\Lanternix";
-constexpr std::wstring_view kApplicationKey = L"Applications\\l_tern32.exe";
-constexpr std::wstring_view kUninstallKey =
-    L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lanternix";
-constexpr std::wstring_view kAppKey = L"SOFTWARE\\Lanternix";
-constexpr std::wstring_view kCapabilitiesKey = L"SOFTWARE\\Lanternix\\Capabilities";
-constexpr std::wstring_view kRegisteredApplicationsKey = L"SOFTWARE\\RegisteredApplications";
 constexpr std::wstring_view kApplicationDescription =
     L"Picture viewer, editor and converter - one of the most popular viewers worldwide";
 
@@ -48,8 +41,7 @@ std::wstring Quoted(std::wstring_view text) {
 
 void WriteFolderAndDriveVerb(Registry& registry, std::wstring_view exePath) {
   const std::wstring thumbnailCommand = Quoted(exePath) + L" \"%1\" /thumbs";
-  for (const std::wstring_view parent :
-       {L"SOFTWARE\\Classes\\Directory\\shell\\", L"SOFTWARE\\Classes\\Drive\\shell\\"}) {
+  for (const std::wstring_view parent : kBrowseVerbParents) {
     const std::wstring verbKey = std::wstring(parent) + std::wstring(kBrowseVerb);
     registry.SetDefaultValue(RegRoot::LocalMachine, verbKey, kBrowseVerb);
     registry.SetDefaultValue(RegRoot::LocalMachine, verbKey + L"\\command", thumbnailCommand);
@@ -74,7 +66,8 @@ void WriteUninstallEntry(Registry& registry, std::wstring_view installFolder, st
   if (!key) return;
   const std::wstring version = std::to_wstring(kProductMajor) + L"." + std::to_wstring(kProductMinor);
   key->SetString(L"DisplayName", L"Lanternix " + version + L" (32-bit)");
-  key->SetString(L"UninstallString", Quoted(std::wstring(installFolder) + std::wstring(kUninstallerExe)));
+  const std::wstring uninstaller = Quoted(std::wstring(installFolder) + std::wstring(kUninstallerExe));
+  key->SetString(L"UninstallString", uninstaller);
   key->SetString(L"Publisher", kPublisher);
   key->SetString(L"InstallLocation", installFolder);
   key->SetString(L"DisplayVersion", version);
@@ -82,20 +75,22 @@ void WriteUninstallEntry(Registry& registry, std::wstring_view installFolder, st
   key->SetDword(L"VersionMajor", kProductMajor);
   key->SetDword(L"VersionMinor", kProductMinor);
   key->SetDword(L"EstimatedSize", kEstimatedSizeKb);
+  // What deployment tools run to remove the viewer without a question or a message.
+  key->SetString(L"QuietUninstallString", uninstaller + L" /silent");
 }
 
 // The shell that reads RegisteredApplications on 64-bit Windows is 64-bit: it follows the path
 // the value names in its own view. Written in the 32-bit view, the capabilities would sit under
 // Wow6432Node where it never looks, so the whole capabilities tree goes to the native view.
 void WriteCapabilities(Registry& registry, std::wstring_view exePath) {
-  registry.CreateKey(RegRoot::LocalMachineNative, kAppKey);
-  registry.SetDefaultValue(RegRoot::LocalMachineNative,
+  registry.CreateKey(kCapabilitiesRoot, kAppKey);
+  registry.SetDefaultValue(kCapabilitiesRoot,
                            std::wstring(kAppKey) + std::wstring(kOpenCommandSubKey), Quoted(exePath));
-  if (auto key = registry.CreateKey(RegRoot::LocalMachineNative, kCapabilitiesKey))
+  if (auto key = registry.CreateKey(kCapabilitiesRoot, kCapabilitiesKey))
     key->SetString(L"ApplicationDescription", kApplicationDescription);
-  registry.CreateKey(RegRoot::LocalMachineNative, std::wstring(kCapabilitiesKey) + L"\\FileAssociations");
-  if (auto key = registry.OpenKey(RegRoot::LocalMachineNative, kRegisteredApplicationsKey, kKeySetValue))
-    key->SetString(L"Lanternix", kCapabilitiesKey);
+  registry.CreateKey(kCapabilitiesRoot, std::wstring(kCapabilitiesKey) + L"\\FileAssociations");
+  if (auto key = registry.OpenKey(kCapabilitiesRoot, kRegisteredApplicationsKey, kKeySetValue))
+    key->SetString(kRegisteredApplicationName, kCapabilitiesKey);
 }
 
 }  // namespace

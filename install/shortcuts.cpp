@@ -14,20 +14,6 @@ namespace {
 constexpr std::wstring_view kThumbsArgument = L"/thumbs";
 constexpr int kThumbnailsIconIndex = 7;
 
-// Where the group's links point, after link 1 and the thumbnails link, in their order.
-struct GroupDocument {
-  std::wstring_view linkName;
-  std::wstring_view fileName;
-};
-constexpr GroupDocument kGroupDocuments[] = {
-    {L"About Lanternix.lnk", L"l_about.txt"},
-    {L"What's New.lnk", L"l_changes.txt"},
-    {L"Command line Options.lnk", L"l_options.txt"},
-    {L"Available PlugIns.lnk", L"l_plugins.txt"},
-    {L"Available Languages.lnk", L"l_languages.txt"},
-    {L"Lanternix Help.lnk", L"l_tern32.chm"},
-};
-
 // Link targets are composed in 260-character buffers; an over-long folder yields a cut target
 // (a missing link) rather than an overflow.
 std::wstring ComposePath(std::wstring_view folder, std::wstring_view name) {
@@ -53,13 +39,13 @@ bool SaveLink(Platform& platform, std::wstring_view linkPath, std::wstring_view 
   return platform.shell.SaveShellLink(linkPath, link);
 }
 
+}  // namespace
+
 std::wstring VersionLinkName(int major, int minor) {
   wchar_t name[kShortTextChars];
   std::swprintf(name, kShortTextChars, L"Lanternix %d.%2d.lnk", major, minor);
   return name;
 }
-
-}  // namespace
 
 std::wstring GetSpecialFolderPath(Platform& platform, int csidl) {
   std::wstring path = platform.shell.SpecialFolder(csidl).value_or(platform.system.WindowsFolder());
@@ -87,7 +73,7 @@ int CreateShortcutInFolder(Platform& platform, std::wstring_view folder, std::ws
 
 void CreateStartMenuGroup(Platform& platform, std::wstring_view folder, int allUsers) {
   std::wstring group = GetSpecialFolderPath(platform, allUsers ? kCsidlCommonPrograms : kCsidlPrograms);
-  group += L"Lanternix";
+  group += kGroupFolderName;
   // When the group can't be made, the links below simply fail.
   CreateDirectoryTree(platform.files, group);
 
@@ -98,11 +84,11 @@ void CreateStartMenuGroup(Platform& platform, std::wstring_view folder, int allU
   for (const wchar_t* oldVersion : {L"4.62", L"4.60"})
     platform.files.Remove(group + L"Lanternix " + oldVersion + L".lnk");
 
-  CreateShortcutInFolder(platform, group, L"Lanternix - Thumbnails.lnk", exePath, kThumbsArgument, exePath,
+  CreateShortcutInFolder(platform, group, kGroupThumbnailsLink, exePath, kThumbsArgument, exePath,
                          kThumbnailsIconIndex);
   // Windows 8 has no place for an uninstall link in its start screen.
   if (QueryOsVersionClass(platform.system) != kOsWindows8)
-    CreateShortcutInFolder(platform, group, L"Uninstall Lanternix.lnk", ComposePath(folder, kUninstallerExe),
+    CreateShortcutInFolder(platform, group, kUninstallLink, ComposePath(folder, kUninstallerExe),
                            std::nullopt, std::nullopt, 0);
   for (const GroupDocument& document : kGroupDocuments)
     CreateShortcutInFolder(platform, group, document.linkName, ComposePath(folder, document.fileName),
@@ -116,10 +102,10 @@ void CreateShortcuts(Platform& platform, std::wstring_view destinationFolder, in
   if (startMenuGroup) CreateStartMenuGroup(platform, installFolder, allUsers);
   const std::wstring exePath = ComposePath(installFolder, kViewerExe);
   if (desktopShortcut)
-    CreateDesktopShortcut(platform, exePath, L"Lanternix.lnk", std::nullopt, L"Lanternix - Image Viewer",
+    CreateDesktopShortcut(platform, exePath, kDesktopViewerLink, std::nullopt, L"Lanternix - Image Viewer",
                           std::nullopt, 0, allUsers);
   if (thumbnailsShortcut)
-    CreateDesktopShortcut(platform, exePath, L"Lanternix Thumbnails.lnk", exePath, L"Lanternix - Thumbnails",
+    CreateDesktopShortcut(platform, exePath, kDesktopThumbnailsLink, exePath, L"Lanternix - Thumbnails",
                           kThumbsArgument, kThumbnailsIconIndex, allUsers);
 }
 

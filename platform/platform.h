@@ -39,6 +39,10 @@ class RegistryKey {
   virtual bool SetDword(std::wstring_view name, std::uint32_t value) = 0;
   // The value's text when it exists and fits in maxChars characters including the terminator.
   virtual std::optional<std::wstring> ReadString(std::wstring_view name, std::size_t maxChars) = 0;
+  // RegDeleteValueW; false when the value does not exist or can't go.
+  virtual bool DeleteValue(std::wstring_view name) = 0;
+  // True when the key holds neither values nor subkeys (RegQueryInfoKeyW).
+  virtual bool IsEmpty() = 0;
 };
 
 class Registry {
@@ -106,6 +110,10 @@ class FileSystem {
   virtual std::unique_ptr<ScratchFile> CreateScratchFile(std::wstring_view path) = 0;
   virtual std::optional<std::vector<std::uint8_t>> ReadAll(std::wstring_view path) = 0;
   virtual bool Remove(std::wstring_view path) = 0;
+  // RemoveDirectoryW: only an empty folder goes.
+  virtual bool RemoveFolder(std::wstring_view path) = 0;
+  // True when path names an existing file (not a folder).
+  virtual bool FileExists(std::wstring_view path) = 0;
   virtual bool MoveReplacing(std::wstring_view from, std::wstring_view to) = 0;
   // Sets creation and last-write time from an MS-DOS date (high word) and time (low word) that
   // mean local time; the last-access time is kept. False when the file cannot be opened.
@@ -158,6 +166,8 @@ class Shell {
   virtual std::optional<std::wstring> SpecialFolder(int csidl) = 0;
   // Writes (or replaces) a .lnk file. False when the link object or the save fails.
   virtual bool SaveShellLink(std::wstring_view linkPath, const ShellLink& link) = 0;
+  // The target path a .lnk file stores; none when the file is missing or not a readable link.
+  virtual std::optional<std::wstring> ShellLinkTarget(std::wstring_view linkPath) = 0;
   // ShellExecuteW "open"; the result is ShellExecute's, success above 32.
   virtual std::intptr_t OpenDocument(std::wstring_view pathOrUrl) = 0;
   virtual void NotifyAssociationsChanged() = 0;

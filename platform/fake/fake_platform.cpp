@@ -156,6 +156,20 @@ class FakeRegistryKey final : public RegistryKey {
     return text;
   }
 
+  bool DeleteValue(std::wstring_view name) override {
+    FakeRegistry::Key* key = registry_.Find(root_, subKey_);
+    if (!writable_ || !key || key->values.erase(Lower(name)) == 0) return false;
+    key->names.erase(Lower(name));
+    registry_.journal_.push_back(L"unset " + FakeRegistry::RootName(root_) + L"\\" + key->path + L" [" +
+                                 std::wstring(name) + L"]");
+    return true;
+  }
+
+  bool IsEmpty() override {
+    const FakeRegistry::Key* key = registry_.Find(root_, subKey_);
+    return key && key->values.empty() && !registry_.HasSubKeys(root_, subKey_);
+  }
+
  private:
   bool Set(std::wstring_view name, RegistryValue value) {
     FakeRegistry::Key* key = registry_.Find(root_, subKey_);
@@ -238,15 +252,20 @@ std::unique_ptr<RegistryKey> FakeRegistry::CreateKey(RegRoot root, std::wstring_
   return std::make_unique<FakeRegistryKey>(*this, root, std::wstring(subKey), true);
 }
 
+bool FakeRegistry::HasSubKeys(RegRoot root, std::wstring_view subKey) const {
+  // Keys sort by path, and a sibling such as "a b" sorts between "a" and "a\\b": look for the
+  // first path that starts with the key's own path and a backslash.
+  const std::wstring prefix = CanonicalPath(root, subKey) + L"\\";
+  const auto next = keys_.lower_bound({Canonical(root), prefix});
+  return next != keys_.end() && next->first.first == Canonical(root) &&
+         next->first.second.starts_with(prefix);
+}
+
 bool FakeRegistry::DeleteKey(RegRoot root, std::wstring_view subKey) {
   if (Denied(root)) return false;
-  const std::wstring canonical = CanonicalPath(root, subKey);
-  const auto found = keys_.find({Canonical(root), canonical});
+  const auto found = keys_.find({Canonical(root), CanonicalPath(root, subKey)});
   if (found == keys_.end()) return false;
-  const auto next = std::next(found);
-  if (next != keys_.end() && next->first.first == Canonical(root) &&
-      next->first.second.starts_with(canonical + L"\\"))
-    return false;  // RegDeleteKeyW leaves a key with subkeys alone
+  if (HasSubKeys(root, subKey)) return false;  // RegDeleteKeyW leaves a key with subkeys alone
   keys_.erase(found);
   journal_.push_back(L"delete " + RootName(root) + L"\\" + std::wstring(subKey));
   return true;
@@ -289,6 +308,24 @@ std::vector<std::wstring> FakeRegistry::Keys() const {
   std::vector<std::wstring> paths;
   for (const auto& [id, key] : keys_) paths.push_back(RootName(id.first) + L"\\" + key.path);
   return paths;
+}
+
+std::vector<std::wstring> FakeRegistry::Dump() const {
+  std::vector<std::wstring> lines;
+  static constexpr wchar_t kHex[] = L"0123456789abcdef";
+  for (const auto& [id, key] : keys_) {
+    const std::wstring path = RootName(id.first) + L"\\" + Lower(key.path);
+    lines.push_back(path);
+    for (const auto& [name, value] : key.values) {
+      std::wstring line = path + L" [" + name + L"] " + std::to_wstring(value.type) + L":";
+      for (const std::uint8_t byte : value.data) {
+        line.push_back(kHex[byte >> 4]);
+        line.push_back(kHex[byte & 0x0F]);
+      }
+      lines.push_back(line);
+    }
+  }
+  return lines;
 }
 
 // ---------------------------------------------------------------- file system
@@ -495,6 +532,18 @@ bool FakeFileSystem::Remove(std::wstring_view path) {
   if (!host || Locked(*host) || InReadOnlyFolder(*host) || !fs::is_regular_file(*host)) return false;
   creationTimes_.erase(*host);
   return fs::remove(*host);
+}
+
+bool FakeFileSystem::RemoveFolder(std::wstring_view path) {
+  const auto host = HostPath(path);
+  if (!host || !fs::is_directory(*host) || InReadOnlyFolder(*host) || !fs::is_empty(*host)) return false;
+  std::error_code error;
+  return fs::remove(*host, error);
+}
+
+bool FakeFileSystem::FileExists(std::wstring_view path) {
+  const auto host = HostPath(path);
+  return host && fs::is_regular_file(*host);
 }
 
 bool FakeFileSystem::MoveReplacing(std::wstring_view from, std::wstring_view to) {
@@ -739,6 +788,20 @@ bool FakeShell::SaveShellLink(std::wstring_view linkPath, const ShellLink& link)
   file->Close();
   links[files_.FullPath(linkPath)] = link;
   return true;
+}
+
+std::optional<std::wstring> FakeShell::ShellLinkTarget(std::wstring_view linkPath) {
+  if (!files_.FileExists(linkPath)) return std::nullopt;
+  const auto found = links.find(files_.FullPath(linkPath));
+  if (found != links.end()) return found->second.target;
+  // A link file a test wrote itself: the same text SaveShellLink writes.
+  const auto bytes = files_.ReadAll(linkPath);
+  if (!bytes) return std::nullopt;
+  const std::string text(bytes->begin(), bytes->end());
+  const auto at = text.find("\ntarget=");
+  if (at == std::string::npos) return std::nullopt;
+  const auto end = text.find('\n', at + 8);
+  return FromUtf8(text.substr(at + 8, end == std::string::npos ? std::string::npos : end - at - 8));
 }
 
 std::intptr_t FakeShell::OpenDocument(std::wstring_view pathOrUrl) {

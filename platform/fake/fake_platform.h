@@ -37,6 +37,7 @@ class FakeRegistry final : public Registry {
 
   // ---- for tests
   bool KeyExists(RegRoot root, std::wstring_view subKey) const;
+  bool HasSubKeys(RegRoot root, std::wstring_view subKey) const;
   const RegistryValue* Value(RegRoot root, std::wstring_view subKey, std::wstring_view name) const;
   std::optional<std::wstring> StringValue(RegRoot root, std::wstring_view subKey,
                                           std::wstring_view name) const;
@@ -48,6 +49,9 @@ class FakeRegistry final : public Registry {
   void DenyWrites(RegRoot root) { deniedRoots_.insert(Hive(root)); }
   // Every key path that exists, as "HKLM\path", in a stable order.
   std::vector<std::wstring> Keys() const;
+  // Every key and every value with its type and bytes, one line each, in a stable order: two
+  // dumps are equal when the registries are.
+  std::vector<std::wstring> Dump() const;
   // One line per call that changed something, in call order ("create HKCU\...", "delete ...").
   const std::vector<std::wstring>& Journal() const { return journal_; }
 
@@ -100,6 +104,8 @@ class FakeFileSystem final : public FileSystem {
   std::unique_ptr<ScratchFile> CreateScratchFile(std::wstring_view path) override;
   std::optional<std::vector<std::uint8_t>> ReadAll(std::wstring_view path) override;
   bool Remove(std::wstring_view path) override;
+  bool RemoveFolder(std::wstring_view path) override;
+  bool FileExists(std::wstring_view path) override;
   bool MoveReplacing(std::wstring_view from, std::wstring_view to) override;
   bool SetFileTimesFromDos(std::wstring_view path, std::uint32_t dosDateTime) override;
   std::optional<std::int64_t> FileSize(std::wstring_view path) override;
@@ -167,6 +173,7 @@ class FakeShell final : public Shell {
   explicit FakeShell(FakeFileSystem& files);
   std::optional<std::wstring> SpecialFolder(int csidl) override;
   bool SaveShellLink(std::wstring_view linkPath, const ShellLink& link) override;
+  std::optional<std::wstring> ShellLinkTarget(std::wstring_view linkPath) override;
   std::intptr_t OpenDocument(std::wstring_view pathOrUrl) override;
   void NotifyAssociationsChanged() override { ++associationNotifications; }
   void NotifyIconsChanged() override { ++iconNotifications; }

@@ -166,6 +166,17 @@ bool Win32FileSystem::Remove(std::wstring_view path) {
   return DeleteFileW(text.c_str()) != 0;
 }
 
+bool Win32FileSystem::RemoveFolder(std::wstring_view path) {
+  const std::wstring text(path);
+  return RemoveDirectoryW(text.c_str()) != 0;
+}
+
+bool Win32FileSystem::FileExists(std::wstring_view path) {
+  const std::wstring text(path);
+  const DWORD attributes = GetFileAttributesW(text.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
 bool Win32FileSystem::MoveReplacing(std::wstring_view from, std::wstring_view to) {
   const std::wstring fromText(from), toText(to);
   return MoveFileExW(fromText.c_str(), toText.c_str(),

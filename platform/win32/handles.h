@@ -47,6 +47,11 @@ struct FileTraits {
   static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
   static void Close(HANDLE handle) { CloseHandle(handle); }
 };
+// Process and thread handles, which are null, not INVALID_HANDLE_VALUE, when missing.
+struct KernelHandleTraits {
+  static HANDLE Invalid() { return nullptr; }
+  static void Close(HANDLE handle) { CloseHandle(handle); }
+};
 struct LibraryTraits {
   static HMODULE Invalid() { return nullptr; }
   static void Close(HMODULE module) { FreeLibrary(module); }
@@ -60,6 +65,7 @@ struct CreatedDcTraits {
 
 using UniqueKey = UniqueHandle<HKEY, KeyTraits>;
 using UniqueFile = UniqueHandle<HANDLE, FileTraits>;
+using UniqueKernelHandle = UniqueHandle<HANDLE, KernelHandleTraits>;
 using UniqueLibrary = UniqueHandle<HMODULE, LibraryTraits>;
 using UniqueCreatedDc = UniqueHandle<HDC, CreatedDcTraits>;
 

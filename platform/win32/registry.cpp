@@ -67,6 +67,19 @@ class Win32RegistryKey final : public RegistryKey {
     return buffer;
   }
 
+  bool DeleteValue(std::wstring_view name) override {
+    const std::wstring nameText(name);
+    return RegDeleteValueW(key_.Get(), nameText.c_str()) == ERROR_SUCCESS;
+  }
+
+  bool IsEmpty() override {
+    DWORD subKeys = 0, values = 0;
+    if (RegQueryInfoKeyW(key_.Get(), nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values, nullptr,
+                         nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+      return false;
+    return subKeys == 0 && values == 0;
+  }
+
  private:
   UniqueKey key_;
 };

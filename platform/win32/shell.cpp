@@ -39,6 +39,22 @@ bool Win32Shell::SaveShellLink(std::wstring_view linkPath, const ShellLink& link
   return SUCCEEDED(file->Save(path.c_str(), TRUE));
 }
 
+std::optional<std::wstring> Win32Shell::ShellLinkTarget(std::wstring_view linkPath) {
+  ScopedCom com;
+  ComPtr<IShellLinkW> shellLink;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                              shellLink.PutVoid())))
+    return std::nullopt;
+  ComPtr<IPersistFile> file;
+  if (FAILED(shellLink->QueryInterface(IID_IPersistFile, file.PutVoid()))) return std::nullopt;
+  const std::wstring path(linkPath);
+  if (FAILED(file->Load(path.c_str(), STGM_READ))) return std::nullopt;
+  // The raw path as stored: no search for a moved target, no environment expansion.
+  wchar_t target[kShortTextChars] = {};
+  if (FAILED(shellLink->GetPath(target, kShortTextChars, nullptr, SLGP_RAWPATH))) return std::nullopt;
+  return std::wstring(target);
+}
+
 std::intptr_t Win32Shell::OpenDocument(std::wstring_view pathOrUrl) {
   const std::wstring text(pathOrUrl);
   return reinterpret_cast<std::intptr_t>(

@@ -23,6 +23,8 @@ public:
   std::unique_ptr<ScratchFile> CreateScratchFile(std::wstring_view path) override;
   std::optional<std::vector<std::uint8_t>> ReadAll(std::wstring_view path) override;
   bool Remove(std::wstring_view path) override;
+  bool RemoveFolder(std::wstring_view path) override;
+  bool FileExists(std::wstring_view path) override;
   bool MoveReplacing(std::wstring_view from, std::wstring_view to) override;
   bool SetFileTimesFromDos(std::wstring_view path, std::uint32_t dosDateTime) override;
   std::optional<std::int64_t> FileSize(std::wstring_view path) override;
@@ -43,6 +45,7 @@ class Win32Shell final : public Shell {
 public:
   std::optional<std::wstring> SpecialFolder(int csidl) override;
   bool SaveShellLink(std::wstring_view linkPath, const ShellLink& link) override;
+  std::optional<std::wstring> ShellLinkTarget(std::wstring_view linkPath) override;
   std::intptr_t OpenDocument(std::wstring_view pathOrUrl) override;
   void NotifyAssociationsChanged() override;
   void NotifyIconsChanged() override;

@@ -212,7 +212,8 @@ TEST_F(RegistrationTest, ApplicationKeysAndUninstallEntryFromATrimmedFolder) {
       {L"Publisher", L"Quillon Varsk"},
       {L"InstallLocation", L"C:\\Apps\\Viewer\\"},
       {L"DisplayVersion", L"4.65"},
-      {L"DisplayIcon", L"C:\\Apps\\Viewer\\l_tern32.exe,0"}};
+      {L"DisplayIcon", L"C:\\Apps\\Viewer\\l_tern32.exe,0"},
+      {L"QuietUninstallString", L"\"C:\\Apps\\Viewer\\lt_uninstall.exe\" /silent"}};
   for (const auto& [name, text] : strings) {
     const RegistryValue* value = registry.Value(kHklm, kUninstallKey, name);
     ASSERT_NE(value, nullptr) << fake::ToUtf8(name);

@@ -103,6 +103,7 @@ ExpectedRegistry Expect(const Scenario& s, bool hasRegisteredApplications) {
   e.Dword("HKLM", uninstall, "VersionMajor", 4);
   e.Dword("HKLM", uninstall, "VersionMinor", 65);
   e.Dword("HKLM", uninstall, "EstimatedSize", 6144);
+  e.Sz("HKLM", uninstall, "QuietUninstallString", "\"" + s.installFolder + "lt_uninstall.exe\" /silent");
   if (vista) {
     e.Sz("HKLM", "SOFTWARE\\Lanternix\\shell\\open\\command", "", "\"" + exe + "\"");
     e.Sz("HKLM", "SOFTWARE\\Lanternix\\Capabilities", "ApplicationDescription",
@@ -142,8 +143,11 @@ ExpectedRegistry Expect(const Scenario& s, bool hasRegisteredApplications) {
   if (s.windows10 && s.changeAssociations && s.confirmed) {
     for (const char* app : {"AppXvhc4p7vz4b485xfp46hhk3fq3grkdgjg", "AppXk0g4vb8gvt7b93tg50ybcy892pge6jmt",
                             "AppX43hnxtbyyps62jhe9sqpdzxn1790zetc", "AppX9rkaq77s0jzh1tyccadx9ghba15r6t3h",
-                            "AppX6eg8h5sxqq90pv53845wmnbewywdqq5h"})
+                            "AppX6eg8h5sxqq90pv53845wmnbewywdqq5h"}) {
       e.Sz("HKCU", std::string("SOFTWARE\\Classes\\") + app, "NoOpenWith", "");
+      // Recorded as the setup's own, for the uninstaller.
+      e.Sz("HKCU", "SOFTWARE\\Lanternix\\AddedNoOpenWith", app, "");
+    }
   }
   return e;
 }

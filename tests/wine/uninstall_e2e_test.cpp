@@ -1,0 +1,237 @@
+// The uninstaller the setup installs, run under Wine after a silent installation with every
+// option: the prefix's registry and files must be as they were before the installation, apart
+// from the settings the user keeps.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <regex>
+#include <set>
+#include <thread>
+
+#include "tests/wine/wine_harness.h"
+
+namespace lanternix::e2e {
+namespace {
+
+// The default folder of the product: under "Program Files (x86)" for the 32-bit setup.
+std::string ProgramFolder() {
+  return ProgramFilesFolder() + "\\Lanternix";
+}
+std::string InFolder(const std::string& name) {
+  return ProgramFolder() + "\\" + name;
+}
+constexpr const char* kSetup = "C:\\setup\\lanternix-setup.exe";
+constexpr const char* kFileExts =
+    "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.";
+// Whole-registry comparisons read the keys where they physically are: the twin's view maps none.
+constexpr Build kPhysical = Build::Twin;
+const std::string kSeparator = "\r\n" + std::string(48, '-') + "\r\n";
+
+// Associations other programs made before the installation, which the uninstallation gives back.
+std::string EarlierAssociations(bool xp) {
+  std::string text =
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.jpg]\r\n@=\"jpegfile\"\r\n\r\n"
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.tif]\r\n@=\"TIFImage.Document\"\r\n\r\n";
+  if (xp) return text + "[" + std::string(kFileExts) + "bmp]\r\n\"ProgID\"=\"Paint.Picture\"\r\n";
+  return text + "[" + std::string(kFileExts) + "gif\\UserChoice]\r\n\"Progid\"=\"OtherViewer.gif\"\r\n";
+}
+
+// Wine's display driver rewrites its device data whenever a program starts, and the
+// uninstaller's temporary copy is queued for deletion at the next restart.
+bool IsExpectedNoise(const std::string& id, const std::string& name) {
+  return id.starts_with("hklm\\system\\currentcontrolset\\control\\class\\") ||
+         (id == "hklm\\system\\currentcontrolset\\control\\session manager" &&
+          name == "pendingfilerenameoperations");
+}
+
+// Every key and value that differs between the two snapshots, as readable lines.
+std::vector<std::string> Differences(const RegistrySnapshot& before, const RegistrySnapshot& after) {
+  std::set<std::string> ids;
+  for (const RegistrySnapshot* snapshot : {&before, &after})
+    for (const char* root : {"hklm", "hkcu"})
+      for (const std::string& path : snapshot->SubKeys(root, "")) ids.insert(std::string(root) + "\\" + path);
+  std::vector<std::string> differences;
+  for (const std::string& id : ids) {
+    const std::string root = id.substr(0, 4), path = id.substr(5);
+    if (IsExpectedNoise(id, "")) continue;
+    if (before.HasKey(root, path) != after.HasKey(root, path)) {
+      differences.push_back((before.HasKey(root, path) ? "key gone: " : "key added: ") + id);
+      continue;
+    }
+    std::set<std::string> names;
+    for (const RegistrySnapshot* snapshot : {&before, &after})
+      for (const std::string& name : snapshot->ValueNames(root, path)) names.insert(name);
+    for (const std::string& name : names) {
+      if (IsExpectedNoise(id, name)) continue;
+      const auto old = before.Value(root, path, name), now = after.Value(root, path, name);
+      if (old && now && old->type == now->type && old->text == now->text) continue;
+      differences.push_back("value " + id + " [" + name + "]: " + (old ? old->text : "<none>") + " -> " +
+                            (now ? now->text : "<none>"));
+    }
+  }
+  return differences;
+}
+
+class Machine {
+ public:
+  explicit Machine(const std::string& version) : prefix(version), xp(version == "winxp64") {
+    fs::create_directories(prefix.HostPath("C:\\setup"));
+    fs::copy_file(SetupExe(), prefix.HostPath(kSetup));
+    prefix.ImportRegistry(EarlierAssociations(xp));
+  }
+
+  // Every option: both desktop links, the group, all users, every format (machine-wide on XP).
+  void InstallEverything() {
+    const RunResult result = prefix.RunCommandLine(
+        std::string("\"") + kSetup + "\" /silent /desktop=1 /thumbs=1 /group=1 /allusers=1 /assoc=2" +
+        (xp ? " /assocallusers" : ""));
+    ASSERT_EQ(result.exitCode, 0) << result.output;
+    ASSERT_TRUE(Exists(InFolder("lt_uninstall.exe")));
+    userIni = FindUserIni();
+    ASSERT_FALSE(userIni.empty());
+  }
+
+  RunResult Uninstall(const std::string& options = " /silent") {
+    RunResult result =
+        prefix.RunCommandLine(std::string("\"") + InFolder("lt_uninstall.exe") + "\"" + options, "C:\\");
+    if (result.exitCode == 0) WaitForTheCopy();
+    return result;
+  }
+
+  // After a complete removal the uninstaller's temporary copy removes its file and the emptied
+  // folder once the uninstaller has ended.
+  void WaitForTheCopy() {
+    for (int i = 0; i < 200 && Exists(ProgramFolder()); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+
+  bool Exists(const std::string& path) { return fs::exists(prefix.HostPath(path)); }
+
+  // The per-user INI the silent installation into the program folder sends the settings to.
+  fs::path FindUserIni() {
+    for (const auto& entry : fs::recursive_directory_iterator(prefix.Root() / "drive_c" / "users"))
+      if (entry.path().filename() == "l_tern32.ini") return entry.path();
+    return {};
+  }
+
+  std::string UninstallLog() {
+    for (const auto& entry : fs::recursive_directory_iterator(prefix.Root() / "drive_c" / "users"))
+      if (entry.path().filename() == "Lanternix_Uninstall.log") return ReadFileBytes(entry.path());
+    return "<no log>";
+  }
+
+  WinePrefix prefix;
+  bool xp;
+  fs::path userIni;
+};
+
+class UninstallRoundTrip : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(UninstallRoundTrip, GivesTheMachineBackAsItWasApartFromTheSettings) {
+  Machine machine(GetParam());
+  const RegistrySnapshot before = machine.prefix.Registry(kPhysical);
+  ASSERT_NO_FATAL_FAILURE(machine.InstallEverything());
+  const RegistrySnapshot installed = machine.prefix.Registry();
+  ASSERT_TRUE(installed.HasKey("HKLM", "SOFTWARE\\Classes\\Lanternix.jpg"));
+  ASSERT_EQ(installed.String("HKLM", "SOFTWARE\\Classes\\.jpg", ""), "Lanternix.jpg");
+  ASSERT_EQ(installed.String("HKLM", "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lanternix",
+                             "QuietUninstallString"),
+            "\"" + InFolder("lt_uninstall.exe") + "\" /silent");
+
+  const RunResult result = machine.Uninstall();
+  EXPECT_EQ(result.exitCode, 0) << result.output;
+  EXPECT_FALSE(machine.Exists(ProgramFolder()));
+  EXPECT_TRUE(machine.Exists(ProgramFilesFolder()));
+  const RegistrySnapshot after = machine.prefix.Registry(kPhysical);
+  EXPECT_EQ(Differences(before, after), std::vector<std::string>{});
+  // No link of ours anywhere in the profiles; the kept settings folder is the one thing named so.
+  const std::string settingsFolder = machine.userIni.parent_path().string();
+  for (const auto& entry : fs::recursive_directory_iterator(machine.prefix.Root() / "drive_c" / "users"))
+    if (!entry.path().string().starts_with(settingsFolder)) {
+      EXPECT_EQ(entry.path().string().find("Lanternix"), std::string::npos) << entry.path();
+    }
+  for (const auto& entry : fs::recursive_directory_iterator(machine.prefix.HostPath("C:\\ProgramData")))
+    EXPECT_EQ(entry.path().string().find("Lanternix"), std::string::npos) << entry.path();
+  EXPECT_TRUE(fs::exists(machine.userIni)) << machine.userIni;
+}
+
+INSTANTIATE_TEST_SUITE_P(Versions, UninstallRoundTrip, ::testing::Values("winxp64", "win7", "win10"));
+
+TEST(UninstallTest, PurgeAlsoRemovesTheUsersSettings) {
+  Machine machine("win10");
+  ASSERT_NO_FATAL_FAILURE(machine.InstallEverything());
+  EXPECT_EQ(machine.Uninstall(" /silent /purge").exitCode, 0);
+  EXPECT_FALSE(fs::exists(machine.userIni));
+  EXPECT_FALSE(fs::exists(machine.userIni.parent_path()));
+  EXPECT_FALSE(machine.Exists(ProgramFolder()));
+}
+
+TEST(UninstallTest, KeepsWhatIsNotOursAndReportsALockedFile) {
+  Machine machine("win10");
+  ASSERT_NO_FATAL_FAILURE(machine.InstallEverything());
+  // A file the user added, and another program's association that replaced ours.
+  std::ofstream(machine.prefix.HostPath(InFolder("Plugins\\Mine.dll"))) << "mine";
+  machine.prefix.ImportRegistry("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.png]\r\n@=\"OtherViewer.png\"\r\n");
+  machine.prefix.Start(ToolExe("hold-file"), {InFolder("Languages\\ENGLISH.dll")});
+  for (int i = 0; i < 200 && !machine.Exists(InFolder("Languages\\ENGLISH.dll.held")); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+
+  EXPECT_EQ(machine.Uninstall().exitCode, 1);
+  static const std::regex stamp(R"((^|\r\n-{48}\r\n)[^\r\n]*? - \d\d:\d\d:\d\d: )");
+  EXPECT_EQ(std::regex_replace(machine.UninstallLog(), stamp, "$1<stamp>: "),
+            "<stamp>: Could not remove: " + InFolder("Languages\\ENGLISH.dll") + kSeparator);
+  EXPECT_TRUE(machine.Exists(InFolder("Plugins\\Mine.dll")));
+  EXPECT_FALSE(machine.Exists(InFolder("Plugins\\Icons.dll")));
+  EXPECT_FALSE(machine.Exists(InFolder("l_tern32.exe")));
+  // With something left the uninstaller stays, to be run again.
+  EXPECT_TRUE(machine.Exists(InFolder("lt_uninstall.exe")));
+  const RegistrySnapshot after = machine.prefix.Registry();
+  EXPECT_EQ(after.String("HKLM", "SOFTWARE\\Classes\\.png", ""), "OtherViewer.png");
+  EXPECT_EQ(after.String("HKLM", "SOFTWARE\\Classes\\.jpg", ""), "jpegfile");
+  EXPECT_FALSE(after.HasKey("HKLM", "SOFTWARE\\Classes\\Lanternix.png"));
+  EXPECT_FALSE(after.HasKey("HKLM", "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lanternix"));
+}
+
+TEST(UninstallTest, ARunningViewerRefusesAndNothingIsRemoved) {
+  Machine machine("win10");
+  ASSERT_NO_FATAL_FAILURE(machine.InstallEverything());
+  machine.prefix.Start(PayloadFile("l_tern32.exe"));
+  ASSERT_NE(
+      machine.prefix.Run(ToolExe("probe-report"), {"window", "Lanternix", "20"}).output.find("window=1"),
+      std::string::npos);
+  EXPECT_EQ(machine.Uninstall().exitCode, 2);
+  EXPECT_TRUE(machine.Exists(InFolder("l_tern32.exe")));
+  EXPECT_TRUE(machine.Exists(InFolder("lt_uninstall.exe")));
+  EXPECT_TRUE(machine.Exists("C:\\users\\Public\\Desktop\\Lanternix.lnk"));
+  const RegistrySnapshot after = machine.prefix.Registry();
+  EXPECT_TRUE(after.HasKey("HKLM", "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lanternix"));
+}
+
+TEST(UninstallTest, TheStartMenuLinkAsksFirstAndNoRemovesNothing) {
+  Machine machine("win10");
+  ASSERT_NO_FATAL_FAILURE(machine.InstallEverything());
+  const RegistrySnapshot installed = machine.prefix.Registry(kPhysical);
+  const std::string link =
+      "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Lanternix\\Uninstall Lanternix.lnk";
+
+  const auto answeredNo =
+      ParseToolReport(machine.prefix.Run(ToolExe("uninstall-driver"), {link, "no"}).output);
+  EXPECT_EQ(answeredNo.count("error"), 0u) << answeredNo.at("error");
+  EXPECT_EQ(answeredNo.at("folder"), ProgramFolder() + "\\");
+  EXPECT_EQ(answeredNo.at("settings_box"), "enabled");
+  EXPECT_EQ(answeredNo.at("uninstall_exit"), "3");
+  EXPECT_EQ(Differences(installed, machine.prefix.Registry(kPhysical)), std::vector<std::string>{});
+  EXPECT_TRUE(machine.Exists(InFolder("lt_uninstall.exe")));
+  EXPECT_TRUE(machine.Exists(InFolder("l_tern32.exe")));
+
+  const auto answeredYes =
+      ParseToolReport(machine.prefix.Run(ToolExe("uninstall-driver"), {link, "yes"}).output);
+  EXPECT_EQ(answeredYes.at("message"), "Lanternix has been removed from your computer.");
+  EXPECT_EQ(answeredYes.at("uninstall_exit"), "0");
+  machine.WaitForTheCopy();
+  EXPECT_FALSE(machine.Exists(ProgramFolder()));
+  EXPECT_TRUE(fs::exists(machine.userIni));
+}
+
+}  // namespace
+}  // namespace lanternix::e2e
