@@ -73,7 +73,8 @@ TEST(ViewerIniUnderWineTest, AHigherDpiPicksTheLargerSkin) {
 
 TEST(ViewerIniUnderWineTest, SilentRunIntoTheDefaultFolderGoesPerUser) {
   WinePrefix prefix("win10");
-  auto report = IniTool(prefix, {"ini", "C:\\Program Files\\Lanternix\\", "-", "1"});
+  // The default folder is the build's own: "Program Files (x86)" for the product under WOW64.
+  auto report = IniTool(prefix, {"ini", ProgramFilesFolder() + "\\Lanternix\\", "-", "1"});
   EXPECT_EQ(report["ini_folder"], "%APPDATA%\\Lanternix");
   EXPECT_EQ(report["ini_path"], report["appdata"] + "\\Lanternix\\l_tern32.ini");
   EXPECT_EQ(report["redirect"], "%APPDATA%\\Lanternix");

@@ -23,8 +23,6 @@ std::string InFolder(const std::string& name) {
 constexpr const char* kSetup = "C:\\setup\\lanternix-setup.exe";
 constexpr const char* kFileExts =
     "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.";
-// Whole-registry comparisons read the keys where they physically are: the twin's view maps none.
-constexpr Build kPhysical = Build::Twin;
 const std::string kSeparator = "\r\n" + std::string(48, '-') + "\r\n";
 
 // Associations other programs made before the installation, which the uninstallation gives back.
@@ -129,7 +127,7 @@ class UninstallRoundTrip : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(UninstallRoundTrip, GivesTheMachineBackAsItWasApartFromTheSettings) {
   Machine machine(GetParam());
-  const RegistrySnapshot before = machine.prefix.Registry(kPhysical);
+  const RegistrySnapshot before = machine.prefix.Registry(kPhysicalView);
   ASSERT_NO_FATAL_FAILURE(machine.InstallEverything());
   const RegistrySnapshot installed = machine.prefix.Registry();
   ASSERT_TRUE(installed.HasKey("HKLM", "SOFTWARE\\Classes\\Lanternix.jpg"));
@@ -142,7 +140,7 @@ TEST_P(UninstallRoundTrip, GivesTheMachineBackAsItWasApartFromTheSettings) {
   EXPECT_EQ(result.exitCode, 0) << result.output;
   EXPECT_FALSE(machine.Exists(ProgramFolder()));
   EXPECT_TRUE(machine.Exists(ProgramFilesFolder()));
-  const RegistrySnapshot after = machine.prefix.Registry(kPhysical);
+  const RegistrySnapshot after = machine.prefix.Registry(kPhysicalView);
   EXPECT_EQ(Differences(before, after), std::vector<std::string>{});
   // No link of ours anywhere in the profiles; the kept settings folder is the one thing named so.
   const std::string settingsFolder = machine.userIni.parent_path().string();
@@ -210,7 +208,7 @@ TEST(UninstallTest, ARunningViewerRefusesAndNothingIsRemoved) {
 TEST(UninstallTest, TheStartMenuLinkAsksFirstAndNoRemovesNothing) {
   Machine machine("win10");
   ASSERT_NO_FATAL_FAILURE(machine.InstallEverything());
-  const RegistrySnapshot installed = machine.prefix.Registry(kPhysical);
+  const RegistrySnapshot installed = machine.prefix.Registry(kPhysicalView);
   const std::string link =
       "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Lanternix\\Uninstall Lanternix.lnk";
 
@@ -220,7 +218,7 @@ TEST(UninstallTest, TheStartMenuLinkAsksFirstAndNoRemovesNothing) {
   EXPECT_EQ(answeredNo.at("folder"), ProgramFolder() + "\\");
   EXPECT_EQ(answeredNo.at("settings_box"), "enabled");
   EXPECT_EQ(answeredNo.at("uninstall_exit"), "3");
-  EXPECT_EQ(Differences(installed, machine.prefix.Registry(kPhysical)), std::vector<std::string>{});
+  EXPECT_EQ(Differences(installed, machine.prefix.Registry(kPhysicalView)), std::vector<std::string>{});
   EXPECT_TRUE(machine.Exists(InFolder("lt_uninstall.exe")));
   EXPECT_TRUE(machine.Exists(InFolder("l_tern32.exe")));
 

@@ -26,11 +26,16 @@ namespace {
 // wine64), wine64 alone elsewhere.
 constexpr const char* kWine = "wine";
 constexpr const char* kWineServer = "wineserver";
+// The 64-bit loader itself: through the wrapper, "regedit" would be the 32-bit one under WOW64,
+// whose HKLM\SOFTWARE lands in Wow6432Node.
+std::string NativeWine() {
+  return fs::exists("/usr/lib/wine/wine64") ? "/usr/lib/wine/wine64" : kWine;
+}
 
 // Renamed whenever the way templates are made changes, so stale ones are never reused. A prefix
 // booted without the 32-bit loader has no 32-bit system folder, so the two kinds are kept apart.
 std::string TemplatesFolder() {
-  return fs::exists("/usr/lib/wine/wine") ? "templates-4-wow64" : "templates-4";
+  return fs::exists("/usr/lib/wine/wine") ? "templates-6-wow64" : "templates-6";
 }
 // Debian's fonts-wine: Wine's own Tahoma, MS Sans Serif, Marlett (the caption buttons' glyphs)...
 constexpr const char* kWineFontsFolder = "/usr/share/wine/fonts";
@@ -168,6 +173,15 @@ std::vector<std::string> WineEnv(const fs::path& prefix) {
           "WINEDLLOVERRIDES=mscoree=d;mshtml=d;winemenubuilder.exe=d"};
 }
 
+// Imports a REGEDIT4 text (without its header line) through the 64-bit regedit, so keys land at
+// the paths written, in the native view.
+void ImportRegistryText(const fs::path& prefix, const std::string& regText) {
+  const fs::path file = prefix / "drive_c" / "seed.reg";
+  std::ofstream(file, std::ios::binary) << "REGEDIT4\r\n\r\n" << regText << "\r\n";
+  MustRun({NativeWine(), "regedit", "/S", "C:\\seed.reg"}, WineEnv(prefix));
+  fs::remove(file);
+}
+
 // One Xvfb server for the whole test process.
 class Xvfb {
  public:
@@ -220,14 +234,23 @@ void GiveWindowsUiFonts(const fs::path& prefix) {
   const fs::path fonts = prefix / "drive_c" / "windows" / "Fonts";
   fs::create_directories(fonts);
   for (const auto& font : fs::directory_iterator(kWineFontsFolder))
-    if (!fs::exists(fonts / font.path().filename())) fs::copy_file(font.path(), fonts / font.path().filename());
-  const fs::path file = prefix / "drive_c" / "fonts.reg";
-  std::ofstream(file, std::ios::binary)
-      << "REGEDIT4\r\n\r\n"
-         "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes]\r\n"
-         "\"Microsoft Sans Serif\"=\"MS Sans Serif\"\r\n\r\n";
-  MustRun({kWine, "regedit", "/S", "C:\\fonts.reg"}, WineEnv(prefix));
-  fs::remove(file);
+    if (!fs::exists(fonts / font.path().filename()))
+      fs::copy_file(font.path(), fonts / font.path().filename());
+  // Both views: the product's 32-bit user interface reads the substitutes from Wow6432Node.
+  std::string regText;
+  for (const char* view : {"", "\\Wow6432Node"})
+    regText += std::string("[HKEY_LOCAL_MACHINE\\Software") + view +
+               "\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes]\r\n"
+               "\"Microsoft Sans Serif\"=\"MS Sans Serif\"\r\n\r\n";
+  ImportRegistryText(prefix, regText);
+}
+
+// Keys Windows always has that a fresh Wine prefix lacks, where the setup opens them rather than
+// creating them: without them a test would pass or fail on a key no user's machine misses.
+// RegisteredApplications exists from Vista on, in the native view the 64-bit shell reads.
+void GiveWindowsKeys(const fs::path& prefix, const std::string& version) {
+  if (version != "winxp64")
+    ImportRegistryText(prefix, "[HKEY_LOCAL_MACHINE\\SOFTWARE\\RegisteredApplications]\r\n");
 }
 
 fs::path BaseTemplate() {
@@ -264,6 +287,7 @@ fs::path VersionTemplate(const std::string& version) {
     MustRun({"cp", "-a", base.string(), target.string()}, {});
     fs::remove(target / ".ready");
     MustRun({kWine, "winecfg", "-v", version}, WineEnv(target));
+    GiveWindowsKeys(target, version);
     MustRun({kWineServer, "-k"}, WineEnv(target));
     std::ofstream(target / ".ready") << version << "\n";
   }
@@ -570,10 +594,7 @@ void WinePrefix::Start(const fs::path& exe, const std::vector<std::string>& args
 }
 
 void WinePrefix::ImportRegistry(const std::string& regText) {
-  const fs::path file = root_ / "drive_c" / "seed.reg";
-  std::ofstream(file, std::ios::binary) << "REGEDIT4\r\n\r\n" << regText << "\r\n";
-  MustRun({kWine, "regedit", "/S", "C:\\seed.reg"}, Environment());
-  fs::remove(file);
+  ImportRegistryText(root_, regText);
 }
 
 void WinePrefix::Stop() {

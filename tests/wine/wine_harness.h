@@ -30,6 +30,10 @@ enum class Build { Product, Twin };
 inline const char* BuildName(Build build) {
   return build == Build::Product ? "Product" : "Twin";
 }
+// A snapshot read with this view finds every key where it physically is: the twin is a 64-bit
+// program, whose view redirects nothing. Whole-registry comparisons walk physical keys and must
+// look them up the same way.
+inline constexpr Build kPhysicalView = Build::Twin;
 
 // One value as Wine's registry files store it.
 struct RegValue {
