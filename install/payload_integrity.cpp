@@ -63,8 +63,8 @@ struct Section {
 
 // The file offset of size bytes at a relative virtual address, when they lie in one section's
 // file data.
-std::optional<std::size_t> FileOffsetOf(std::uint32_t rva, std::size_t size, const std::vector<Section>& sections,
-                                        std::size_t imageSize) {
+std::optional<std::size_t> FileOffsetOf(std::uint32_t rva, std::size_t size,
+                                        const std::vector<Section>& sections, std::size_t imageSize) {
   for (const Section& section : sections) {
     if (rva < section.virtualAddress || rva - section.virtualAddress >= section.rawSize) continue;
     const std::size_t inSection = rva - section.virtualAddress;
@@ -89,8 +89,9 @@ bool IsTypeName(ImageReader& reader, std::size_t nameAt, std::wstring_view upper
 
 // One level of the resource tree: the OffsetToData of the entry named (or numbered) as asked,
 // or of the first entry when neither is given (the language level).
-std::optional<std::uint32_t> FindResourceEntry(ImageReader& reader, std::size_t resourceBase, std::size_t directory,
-                                               std::wstring_view name, std::optional<std::uint32_t> id) {
+std::optional<std::uint32_t> FindResourceEntry(ImageReader& reader, std::size_t resourceBase,
+                                               std::size_t directory, std::wstring_view name,
+                                               std::optional<std::uint32_t> id) {
   const std::size_t at = resourceBase + directory;
   const std::size_t count = std::size_t{reader.U16(at + 12)} + reader.U16(at + 14);
   for (std::size_t i = 0; i < count && !reader.Failed(); ++i) {
@@ -113,7 +114,8 @@ std::optional<std::size_t> FindRecord(ImageReader& reader, std::uint32_t resourc
   if (!resourceBase) return std::nullopt;
   const auto types = FindResourceEntry(reader, *resourceBase, 0, kSetupCheckResourceType, std::nullopt);
   if (!types || !(*types & kResourceHighBit)) return std::nullopt;
-  const auto ids = FindResourceEntry(reader, *resourceBase, *types & ~kResourceHighBit, {}, kSetupCheckResourceId);
+  const auto ids =
+      FindResourceEntry(reader, *resourceBase, *types & ~kResourceHighBit, {}, kSetupCheckResourceId);
   if (!ids || !(*ids & kResourceHighBit)) return std::nullopt;
   const auto data = FindResourceEntry(reader, *resourceBase, *ids & ~kResourceHighBit, {}, std::nullopt);
   if (!data || (*data & kResourceHighBit)) return std::nullopt;
@@ -152,7 +154,9 @@ std::uint32_t GetLittleEndian(const std::uint8_t* in) {
          std::uint32_t{in[3]} << 24;
 }
 
-bool IsSigned(const SetupImageLayout& layout) { return layout.certificateOffset != 0 || layout.certificateSize != 0; }
+bool IsSigned(const SetupImageLayout& layout) {
+  return layout.certificateOffset != 0 || layout.certificateSize != 0;
+}
 
 // The file is as long as stamped, or, once signed, that plus signing's zero padding and the
 // certificate table, which ends the file.
@@ -180,7 +184,8 @@ std::optional<SetupImageLayout> ReadSetupImageLayout(std::span<const std::uint8_
   const std::size_t optionalHeaderBytes = reader.U16(coff + 16);
   const std::uint32_t magic = reader.U16(optionalHeader);
   if (magic != kPe32Magic && magic != kPe32PlusMagic) return std::nullopt;
-  const std::size_t directories = optionalHeader + (magic == kPe32Magic ? kPe32Directories : kPe32PlusDirectories);
+  const std::size_t directories =
+      optionalHeader + (magic == kPe32Magic ? kPe32Directories : kPe32PlusDirectories);
   const std::uint32_t directoryCount = reader.U32(directories - 4);
   if (directoryCount <= kCertificateDirectory ||
       directories + (kCertificateDirectory + 1) * kDirectoryEntryBytes > optionalHeader + optionalHeaderBytes)
@@ -238,6 +243,8 @@ bool IsSetupImageIntact(std::span<const std::uint8_t> image) {
   return std::equal(expected.begin(), expected.end(), stored);
 }
 
-bool IsSetupIntact(ProgramResources& resources) { return IsSetupImageIntact(resources.ProgramFile()); }
+bool IsSetupIntact(ProgramResources& resources) {
+  return IsSetupImageIntact(resources.ProgramFile());
+}
 
 }  // namespace lanternix

@@ -26,7 +26,8 @@ int main(int argc, char** argv) {
   in.close();
   // Checked again as the setup will check it, so a build never ships a setup that refuses itself.
   if (!lanternix::StampSetupImage(image) || !lanternix::IsSetupImageIntact(image)) {
-    std::fprintf(stderr, "stamp-setup-check: %s has no check record to fill in, or is signed already\n", argv[1]);
+    std::fprintf(stderr, "stamp-setup-check: %s has no check record to fill in, or is signed already\n",
+                 argv[1]);
     return 1;
   }
   std::ofstream out(argv[1], std::ios::binary | std::ios::trunc);

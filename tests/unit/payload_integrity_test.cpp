@@ -65,7 +65,8 @@ TEST_P(SetupImageTest, EveryChangedByteIsCaughtButThePeChecksum) {
   for (std::size_t at = 0; at < image.size(); ++at) {
     const bool checksum = at >= layout.checksumOffset && at < layout.checksumOffset + 4;
     for (const std::uint8_t mask : {std::uint8_t{0x01}, std::uint8_t{0x80}})
-      ASSERT_EQ(IsSetupImageIntact(Flipped(image, at, mask)), checksum) << "byte " << at << " mask " << int{mask};
+      ASSERT_EQ(IsSetupImageIntact(Flipped(image, at, mask)), checksum)
+          << "byte " << at << " mask " << int{mask};
   }
 }
 
@@ -98,7 +99,9 @@ TEST_P(SetupImageTest, SigningKeepsTheCheckAndDamageAfterSigningIsCaught) {
     EXPECT_FALSE(IsSetupImageIntact(Bytes(signedImage.begin(), signedImage.end() - 1)));
     EXPECT_FALSE(IsSetupImageIntact(Flipped(signedImage, layout.certificateEntryOffset)));
     EXPECT_FALSE(IsSetupImageIntact(Flipped(signedImage, layout.certificateEntryOffset + 4)));
-    if (stamped.size() % 8 != 0) EXPECT_FALSE(IsSetupImageIntact(Flipped(signedImage, stamped.size())));
+    if (stamped.size() % 8 != 0) {
+      EXPECT_FALSE(IsSetupImageIntact(Flipped(signedImage, stamped.size()))) << "padding must be zeros";
+    }
   }
 }
 
@@ -127,8 +130,11 @@ TEST(SetupImageStampTest, AnUnstampedImageIsRefused) {
   EXPECT_EQ(image, SetupImage()) << "stamping is repeatable";
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, SetupImageTest, ::testing::Values(false, true),
-                         [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "Pe32Plus" : "Pe32"; });
+std::string FormatName(const ::testing::TestParamInfo<bool>& format) {
+  return format.param ? "Pe32Plus" : "Pe32";
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, SetupImageTest, ::testing::Values(false, true), FormatName);
 
 class DamagedSetupTest : public ::testing::Test {
  protected:

@@ -15,7 +15,7 @@ namespace lanternix::testing {
 
 // Where the parts of SetupImage's file lie.
 struct SetupImageParts {
-  static constexpr std::size_t kCode = 0x200;      // .text's file data, 0x200 bytes
+  static constexpr std::size_t kCode = 0x200;       // .text's file data, 0x200 bytes
   static constexpr std::size_t kResources = 0x400;  // .rsrc's file data, 0x200 bytes
   static constexpr std::size_t kRecord = kResources + 0x70;
   static constexpr std::size_t kDialog = kResources + 0x100;
@@ -35,12 +35,12 @@ inline std::vector<std::uint8_t> SetupImage(bool wide = false, std::string_view 
   put(0x3C, pe, 4);
   put(pe, 0x4550, 4);
   put(pe + 4, wide ? 0x8664 : 0x14C, 2);
-  put(pe + 6, 2, 2);                                         // sections
+  put(pe + 6, 2, 2);  // sections
   put(pe + 20, static_cast<std::uint32_t>(directories + 16 * 8 - optional), 2);
   put(optional, wide ? 0x20B : 0x10B, 2);
-  put(optional + 64, 0x1234, 4);                             // checksum, as a linker may leave it
-  put(directories - 4, 16, 4);                               // directory count
-  put(directories + 2 * 8, 0x2000, 4);                       // resources
+  put(optional + 64, 0x1234, 4);        // checksum, as a linker may leave it
+  put(directories - 4, 16, 4);          // directory count
+  put(directories + 2 * 8, 0x2000, 4);  // resources
   put(directories + 2 * 8 + 4, 0x200, 4);
   const std::size_t sections = directories + 16 * 8;
   std::memcpy(&image[sections], ".text", 5);
@@ -51,11 +51,12 @@ inline std::vector<std::uint8_t> SetupImage(bool wide = false, std::string_view 
   put(sections + 40 + 12, 0x2000, 4);
   put(sections + 40 + 16, 0x200, 4);
   put(sections + 40 + 20, SetupImageParts::kResources, 4);
-  for (std::size_t i = 0; i < 0x200; ++i) image[SetupImageParts::kCode + i] = static_cast<std::uint8_t>(0x90 + i);
+  for (std::size_t i = 0; i < 0x200; ++i)
+    image[SetupImageParts::kCode + i] = static_cast<std::uint8_t>(0x90 + i);
   // The resource tree: type (named) -> id 1 -> language 0x409 -> the data entry.
   const std::size_t rsrc = SetupImageParts::kResources;
   put(rsrc + 12, 1, 2);
-  put(rsrc + 16, 0x80000058, 4);                             // the type's name
+  put(rsrc + 16, 0x80000058, 4);  // the type's name
   put(rsrc + 20, 0x80000018, 4);
   put(rsrc + 0x18 + 14, 1, 2);
   put(rsrc + 0x18 + 16, kSetupCheckResourceId, 4);
