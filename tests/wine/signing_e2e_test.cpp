@@ -105,6 +105,21 @@ TEST_F(SigningTest, SignedSetupVerifiesAndInstalls) {
   EXPECT_FALSE(refused.installed);
 }
 
+TEST_F(SigningTest, DamageInsideTheSignatureIsTheSignaturesToShow) {
+  fs::copy_file(SetupExe(), folder / "setup.exe");
+  ASSERT_EQ(Sign("setup.exe", "test-password").status, 0);
+  // A byte near the end of the certificate table: the setup's check leaves the table out, so the
+  // setup installs; the signature no longer verifies, which is what Windows shows the user.
+  std::string damaged = ReadFileBytes(folder / "setup.exe");
+  damaged[damaged.size() - 16] = static_cast<char>(damaged[damaged.size() - 16] ^ 0x01);
+  std::ofstream(folder / "damaged.exe", std::ios::binary)
+      .write(damaged.data(), static_cast<std::streamsize>(damaged.size()));
+  EXPECT_NE(Verify("damaged.exe", "release.pem").status, 0);
+  const RunOutcome installed = RunSilently(damaged);
+  EXPECT_EQ(installed.exitCode, 0) << installed.log;
+  EXPECT_TRUE(installed.installed);
+}
+
 TEST_F(SigningTest, AWrongPasswordLeavesTheFileUnsigned) {
   fs::copy_file(SetupExe(), folder / "setup.exe");
   EXPECT_NE(Sign("setup.exe", "not-the-password").status, 0);
