@@ -90,7 +90,7 @@ std::span<const std::uint8_t> Win32ProgramResources::ProgramFile() {
     const DWORD length = GetModuleFileNameW(nullptr, path.data(), kModulePathChars);
     if (length == 0 || length >= kModulePathChars) return {};
     path.resize(length);
-    // The loader holds the running file open without write access, so reading it is always shared.
+    // Shared with whoever else has the file open; the loader's own mapping of it allows reading.
     UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size{};
@@ -102,8 +102,7 @@ std::span<const std::uint8_t> Win32ProgramResources::ProgramFile() {
     if (!mapping) return {};
     UniqueMappedView view(MapViewOfFile(mapping.Get(), FILE_MAP_READ, 0, 0, 0));
     if (!view) return {};
-    programFile_ = std::move(file);
-    programMapping_ = std::move(mapping);
+    // The view keeps the file mapped; the two handles can go.
     programView_ = std::move(view);
     programFileSize_ = static_cast<std::size_t>(size.QuadPart);
   }

@@ -80,9 +80,7 @@ public:
   std::span<const std::uint8_t> ProgramFile() override;
 
 private:
-  // The own file's mapping, kept until the platform goes.
-  UniqueFile programFile_;
-  UniqueKernelHandle programMapping_;
+  // The own file's view, kept until the platform goes.
   UniqueMappedView programView_;
   std::size_t programFileSize_ = 0;
 };
