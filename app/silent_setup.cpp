@@ -45,7 +45,7 @@ InstallOptions DefaultOptions(Platform& platform, std::wstring_view workingCopy)
 
 int RunSilentSetup(Platform& platform, std::wstring_view commandLine) {
   // A damaged download is refused before anything exists that would have to be taken back.
-  if (!IsPayloadIntact(platform.resources)) {
+  if (!IsSetupIntact(platform.resources)) {
     WriteInstallLog(platform, LoadText(platform.resources, kMessageSetupDamaged));
     return kExitFailed;
   }

@@ -38,7 +38,7 @@ bool RunWizard(Platform& platform) {
   sheet.SetPlatform(platform);
   // A damaged download is refused before the first page, so nobody chooses options for an
   // installation that could only be half done.
-  if (!IsPayloadIntact(platform.resources)) {
+  if (!IsSetupIntact(platform.resources)) {
     platform.messages.Show(LoadText(platform.resources, IDS_SETUP_DAMAGED), sheet.titleText, kMbIconError);
     return false;
   }

@@ -12,5 +12,8 @@ target_compile_options(lanternix_fake PRIVATE ${LANTERNIX_WARNINGS})
 # the same sources as the Windows resource script.
 add_subdirectory(res/host)
 
+# The post-link tool the Windows builds run; here for the integrity benchmark.
+add_subdirectory(cmake/setup_check)
+
 add_subdirectory(tests)
 add_subdirectory(bench)

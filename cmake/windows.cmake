@@ -24,7 +24,8 @@ add_custom_command(TARGET lanternix-setup POST_BUILD
   COMMAND ${CMAKE_COMMAND} -DOBJCOPY=${CMAKE_OBJCOPY} -DEXE=$<TARGET_FILE:lanternix-setup>
           -P ${CMAKE_SOURCE_DIR}/cmake/split_debug_info.cmake
   VERBATIM)
-
+# Last: the check record covers the file as it ships.
+include(cmake/setup_check.cmake)
 
 # The sample viewer distribution packed into payload.zip, and the resource script (dialogs,
 # strings, manifest, release notes, the payload) linked into lanternix-setup.

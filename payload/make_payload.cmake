@@ -1,8 +1,7 @@
 # Packs payload.zip with Info-ZIP's zip from the entry list written by payload/CMakeLists.txt:
 # one "name in the archive|source file" line per entry in archive order, a folder entry with no
-# source file. CHECK_OUTPUT receives the archive's check record, which the setup compares with
-# the archive before it installs anything. With SIGN set (the path of scripts/sign), the staged
-# executables and libraries are signed before they are packed.
+# source file. With SIGN set (the path of scripts/sign), the staged executables and libraries
+# are signed before they are packed.
 #
 # Every entry gets the same fixed time, stored as local time of a fixed zone, and no extra
 # fields, so two builds give the same bytes whatever the machine's clock, zone and user ids.
@@ -66,15 +65,4 @@ foreach(result IN LISTS results)
   endif()
 endforeach()
 
-# The check record is the CRC-32 and length of the whole archive, little-endian, exactly the
-# eight-byte trailer of a gzip stream over it.
-execute_process(COMMAND gzip -1 -n -c "${OUTPUT}.partial"
-                COMMAND tail -c 8
-                OUTPUT_FILE "${CHECK_OUTPUT}"
-                RESULTS_VARIABLE results)
-foreach(result IN LISTS results)
-  if(NOT result EQUAL 0)
-    message(FATAL_ERROR "making the check record failed (${results})")
-  endif()
-endforeach()
 file(RENAME "${OUTPUT}.partial" "${OUTPUT}")

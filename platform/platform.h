@@ -253,6 +253,9 @@ class ProgramResources {
   // The bytes of a resource of a named type, read in place from the program's image; empty
   // when it is missing.
   virtual std::span<const std::uint8_t> Bytes(std::wstring_view type, unsigned id) = 0;
+  // The program's own file as it lies on disk (not as loaded), read-only and valid while this
+  // object lives; empty when it cannot be read.
+  virtual std::span<const std::uint8_t> ProgramFile() = 0;
 };
 
 inline constexpr unsigned kMbYesNo = 0x04;

@@ -11,7 +11,8 @@
 
 #define IDI_SETUP 111
 #define IDB_LOGO 113
-// Custom-type resources: "TXT" 217, "ZIP" 1974 and the archive's check record "ZIPCRC" 1974.
+// Custom-type resources: "TXT" 217, "ZIP" 1974 and the setup's check record "SETUPCRC" 1.
+#define IDR_SETUP_CHECK 1
 #define IDR_RELEASE_NOTES 217
 #define IDR_PAYLOAD 1974
 

@@ -242,6 +242,9 @@ class FakeProgramResources final : public ProgramResources {
   std::map<std::pair<std::wstring, unsigned>, std::vector<std::uint8_t>> bytes;
   // Resources that live in memory the test owns (a mapped file), served without a copy.
   std::map<std::pair<std::wstring, unsigned>, std::span<const std::uint8_t>> views;
+  std::span<const std::uint8_t> ProgramFile() override { return programFile; }
+  // The setup file's bytes, in memory the test owns.
+  std::span<const std::uint8_t> programFile;
 };
 
 struct ShownMessage {

@@ -63,11 +63,18 @@ struct CreatedDcTraits {
   static void Close(HDC dc) { DeleteDC(dc); }
 };
 
+// A view from MapViewOfFile.
+struct MappedViewTraits {
+  static const void* Invalid() { return nullptr; }
+  static void Close(const void* view) { UnmapViewOfFile(view); }
+};
+
 using UniqueKey = UniqueHandle<HKEY, KeyTraits>;
 using UniqueFile = UniqueHandle<HANDLE, FileTraits>;
 using UniqueKernelHandle = UniqueHandle<HANDLE, KernelHandleTraits>;
 using UniqueLibrary = UniqueHandle<HMODULE, LibraryTraits>;
 using UniqueCreatedDc = UniqueHandle<HDC, CreatedDcTraits>;
+using UniqueMappedView = UniqueHandle<const void*, MappedViewTraits>;
 
 // A COM interface pointer that releases what it holds.
 template <typename Interface>

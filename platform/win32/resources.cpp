@@ -1,3 +1,4 @@
+#include <cstdint>
 #include <string>
 
 #include "platform/text_limits.h"
@@ -78,6 +79,34 @@ std::span<const std::uint8_t> Win32ProgramResources::Bytes(std::wstring_view typ
   const DWORD size = SizeofResource(module, found);
   if (!bytes || size == 0) return {};
   return {static_cast<const std::uint8_t*>(bytes), size};
+}
+
+std::span<const std::uint8_t> Win32ProgramResources::ProgramFile() {
+  if (!programView_) {
+    // GetModuleFileNameW reports paths beyond MAX_PATH too; a setup run from a deep folder must
+    // still find itself.
+    constexpr DWORD kModulePathChars = 32768;
+    std::wstring path(kModulePathChars, L'\0');
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), kModulePathChars);
+    if (length == 0 || length >= kModulePathChars) return {};
+    path.resize(length);
+    // Shared with whoever else has the file open; the loader's own mapping of it allows reading.
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size{};
+    if (!file || !GetFileSizeEx(file.Get(), &size) || size.QuadPart <= 0 ||
+        static_cast<unsigned long long>(size.QuadPart) > SIZE_MAX)
+      return {};
+    // Mapped, not read: a large setup is checked in place without a copy of its payload.
+    UniqueKernelHandle mapping(CreateFileMappingW(file.Get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+    if (!mapping) return {};
+    UniqueMappedView view(MapViewOfFile(mapping.Get(), FILE_MAP_READ, 0, 0, 0));
+    if (!view) return {};
+    // The view keeps the file mapped; the two handles can go.
+    programView_ = std::move(view);
+    programFileSize_ = static_cast<std::size_t>(size.QuadPart);
+  }
+  return {static_cast<const std::uint8_t*>(programView_.Get()), programFileSize_};
 }
 
 int Win32MessageBoxes::Show(std::wstring_view text, std::wstring_view caption, unsigned flags) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/platform.h"
+#include "platform/win32/handles.h"
 
 namespace lanternix::win32 {
 
@@ -76,6 +77,12 @@ class Win32ProgramResources final : public ProgramResources {
 public:
   std::wstring String(unsigned id, std::size_t maxChars) override;
   std::span<const std::uint8_t> Bytes(std::wstring_view type, unsigned id) override;
+  std::span<const std::uint8_t> ProgramFile() override;
+
+private:
+  // The own file's view, kept until the platform goes.
+  UniqueMappedView programView_;
+  std::size_t programFileSize_ = 0;
 };
 
 class Win32MessageBoxes final : public MessageBoxes {

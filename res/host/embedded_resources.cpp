@@ -12,10 +12,6 @@ asm(".pushsection .rodata\n"
     ".incbin \"" LANTERNIX_PAYLOAD_ZIP_PATH
     "\"\n"
     "lanternix_payload_zip_end:\n"
-    "lanternix_payload_check_begin:\n"
-    ".incbin \"" LANTERNIX_PAYLOAD_CHECK_PATH
-    "\"\n"
-    "lanternix_payload_check_end:\n"
     ".balign 16\n"
     "lanternix_release_notes_begin:\n"
     ".incbin \"" LANTERNIX_RELEASE_NOTES_PATH
@@ -25,8 +21,6 @@ asm(".pushsection .rodata\n"
 
 extern "C" const std::uint8_t lanternix_payload_zip_begin[];
 extern "C" const std::uint8_t lanternix_payload_zip_end[];
-extern "C" const std::uint8_t lanternix_payload_check_begin[];
-extern "C" const std::uint8_t lanternix_payload_check_end[];
 extern "C" const std::uint8_t lanternix_release_notes_begin[];
 extern "C" const std::uint8_t lanternix_release_notes_end[];
 
@@ -66,8 +60,6 @@ std::span<const std::uint8_t> Between(const std::uint8_t* begin, const std::uint
 std::span<const std::uint8_t> EmbeddedResource(std::wstring_view type, unsigned id) {
   if (SameTypeName(type, L"ZIP") && id == IDR_PAYLOAD)
     return Between(lanternix_payload_zip_begin, lanternix_payload_zip_end);
-  if (SameTypeName(type, L"ZIPCRC") && id == IDR_PAYLOAD)
-    return Between(lanternix_payload_check_begin, lanternix_payload_check_end);
   if (SameTypeName(type, L"TXT") && id == IDR_RELEASE_NOTES)
     return Between(lanternix_release_notes_begin, lanternix_release_notes_end);
   return {};

@@ -9,8 +9,8 @@
 
 namespace lanternix {
 
-// The bytes of resource "ZIP" 1974 (the payload archive), "ZIPCRC" 1974 (its check record) or
-// "TXT" 217 (the release notes); empty for any other type or id.
+// The bytes of resource "ZIP" 1974 (the payload archive) or "TXT" 217 (the release notes);
+// empty for any other type or id.
 std::span<const std::uint8_t> EmbeddedResource(std::wstring_view type, unsigned id);
 
 // The string table's text for id; empty when the table has no such id.

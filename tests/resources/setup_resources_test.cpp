@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "install/payload_integrity.h"
 #include "res/host/embedded_resources.h"
 #include "tests/resources/tool_output.h"
 
@@ -394,11 +395,22 @@ TEST_P(SetupResourcesTest, PayloadResourceIsTheBuiltArchive) {
   const std::string archive = ReadFileBytes(GetParam().PayloadZip());
   ASSERT_FALSE(archive.empty()) << GetParam().PayloadZip();
   EXPECT_TRUE(ExtractResource(exe_, "ZIP", "1974") == archive);
-  // Its check record: the CRC-32 and the length of exactly these bytes, as the build wrote it.
-  const std::string record = ExtractResource(exe_, "ZIPCRC", "1974");
+}
+
+TEST_P(SetupResourcesTest, CheckRecordIsStampedOverTheWholeFile) {
+  // The record as wrestool finds it: filled in after linking, with the file's length.
+  const std::string record = ExtractResource(exe_, "SETUPCRC", "1");
   ASSERT_EQ(record.size(), 8u);
-  EXPECT_TRUE(record == ReadFileBytes(GetParam().directory + "/payload/payload.crc"));
-  EXPECT_EQ(Word(record, 4) | std::size_t{Word(record, 6)} << 16, archive.size());
+  EXPECT_NE(record, "NO CHECK") << "the post-link step did not run";
+  const std::string file = ReadFileBytes(exe_);
+  EXPECT_EQ(Word(record, 4) | std::size_t{Word(record, 6)} << 16, file.size());
+  // The setup's own reader finds it at the same place, and the file passes the setup's check.
+  const std::vector<std::uint8_t> image(file.begin(), file.end());
+  const auto layout = lanternix::ReadSetupImageLayout(image);
+  ASSERT_TRUE(layout);
+  EXPECT_EQ(file.substr(layout->recordOffset, 8), record);
+  EXPECT_EQ(layout->certificateOffset + layout->certificateSize, 0u) << "the build ships unsigned";
+  EXPECT_TRUE(lanternix::IsSetupImageIntact(image));
 }
 
 TEST_P(SetupResourcesTest, ManifestAsksForHighestLevelCommonControls6AndPerMonitorDpi) {

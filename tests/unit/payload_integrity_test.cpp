@@ -2,116 +2,145 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string_view>
 #include <vector>
 
 #include "app/silent_setup.h"
 #include "tests/unit/setup_fixture.h"
-#include "tests/unit/zip_builder.h"
 
 namespace lanternix {
 namespace {
 
+using testing::SetupImage;
+using testing::SetupImageParts;
 using testing::SetupMachine;
-using testing::ZipBuilder;
 using Bytes = std::vector<std::uint8_t>;
-
-Bytes SampleArchive() {
-  return ZipBuilder()
-      .File("l_tern32.exe", std::string(3000, 'x') + "viewer")
-      .Folder("Plugins/")
-      .File("Plugins/Icons.dll", "icons")
-      .Bytes();
-}
-
-Bytes RecordOf(const Bytes& archive) {
-  const auto record = PayloadCheckRecord(archive);
-  return Bytes(record.begin(), record.end());
-}
-
-std::size_t Find(const Bytes& bytes, std::string_view signature) {
-  const auto at = std::search(bytes.begin(), bytes.end(), signature.begin(), signature.end());
-  return static_cast<std::size_t>(at - bytes.begin());
-}
 
 Bytes Flipped(Bytes bytes, std::size_t at, std::uint8_t mask = 0x01) {
   bytes.at(at) ^= mask;
   return bytes;
 }
 
-TEST(PayloadIntegrityTest, RecordIsTheCrc32AndLengthLittleEndian) {
-  // The standard CRC-32 check value: CRC-32("123456789") = 0xCBF43926.
-  const std::string_view text = "123456789";
-  const Bytes data(text.begin(), text.end());
-  EXPECT_EQ(RecordOf(data), (Bytes{0x26, 0x39, 0xF4, 0xCB, 0x09, 0x00, 0x00, 0x00}));
-  EXPECT_TRUE(IsArchiveIntact(data, Bytes{0x26, 0x39, 0xF4, 0xCB, 0x09, 0x00, 0x00, 0x00}));
+void PutLe32(Bytes& bytes, std::size_t at, std::uint32_t value) {
+  for (std::size_t i = 0; i < 4; ++i) bytes.at(at + i) = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
-TEST(PayloadIntegrityTest, DamageInEveryPartOfTheArchiveIsCaught) {
-  const Bytes archive = SampleArchive();
-  const Bytes record = RecordOf(archive);
-  ASSERT_TRUE(IsArchiveIntact(archive, record));
-
-  const std::size_t localHeader = Find(archive, "PK\x03\x04");
-  const std::size_t centralDirectory = Find(archive, "PK\x01\x02");
-  const std::size_t endRecord = Find(archive, "PK\x05\x06");
-  ASSERT_EQ(localHeader, 0u);
-  ASSERT_LT(centralDirectory, archive.size());
-  ASSERT_LT(endRecord, archive.size());
-  // The first entry's name is 12 bytes; its compressed data follows the 30-byte header.
-  EXPECT_FALSE(IsArchiveIntact(Flipped(archive, 30 + 12 + 5), record)) << "compressed data";
-  EXPECT_FALSE(IsArchiveIntact(Flipped(archive, localHeader + 10), record)) << "local header time";
-  EXPECT_FALSE(IsArchiveIntact(Flipped(archive, localHeader + 31), record)) << "local header name";
-  EXPECT_FALSE(IsArchiveIntact(Flipped(archive, centralDirectory + 4), record)) << "version made by";
-  EXPECT_FALSE(IsArchiveIntact(Flipped(archive, centralDirectory + 38), record)) << "external attributes";
-  EXPECT_FALSE(IsArchiveIntact(Flipped(archive, endRecord + 16), record)) << "directory offset";
+// What signing does to a file: the PE checksum filled in, zero padding to an 8-byte boundary,
+// the certificate table appended and named in the data directory.
+Bytes Signed(Bytes image, std::size_t certificateBytes = 0x80) {
+  const auto layout = ReadSetupImageLayout(image);
+  image.resize((image.size() + 7) / 8 * 8, 0);
+  const std::size_t certificates = image.size();
+  for (std::size_t i = 0; i < certificateBytes; ++i) image.push_back(static_cast<std::uint8_t>(0x30 + i));
+  PutLe32(image, layout->certificateEntryOffset, static_cast<std::uint32_t>(certificates));
+  PutLe32(image, layout->certificateEntryOffset + 4, static_cast<std::uint32_t>(certificateBytes));
+  PutLe32(image, layout->checksumOffset, 0xC0FFEE);
+  return image;
 }
 
-TEST(PayloadIntegrityTest, EverySingleChangedByteIsCaught) {
-  const Bytes archive = SampleArchive();
-  const Bytes record = RecordOf(archive);
-  for (std::size_t at = 0; at < archive.size(); ++at)
-    for (const std::uint8_t mask : {std::uint8_t{0x01}, std::uint8_t{0x80}, std::uint8_t{0xFF}})
-      ASSERT_FALSE(IsArchiveIntact(Flipped(archive, at, mask), record))
+// An image with trailing data past its sections, so its length is not a multiple of 8.
+Bytes WithOverlay(Bytes image) {
+  image.insert(image.end(), {'t', 'a', 'i', 'l'});
+  EXPECT_TRUE(StampSetupImage(image));
+  return image;
+}
+
+class SetupImageTest : public ::testing::TestWithParam<bool> {
+ protected:
+  const Bytes image = SetupImage(GetParam());
+  const SetupImageLayout layout = *ReadSetupImageLayout(image);
+};
+
+TEST_P(SetupImageTest, LayoutFindsTheRecordAndWhatSigningChanges) {
+  EXPECT_EQ(layout.recordOffset, SetupImageParts::kRecord);
+  EXPECT_EQ(layout.checksumOffset, 0x40u + 24 + 64);
+  EXPECT_EQ(layout.certificateEntryOffset, 0x40u + 24 + (GetParam() ? 112 : 96) + 4 * 8);
+  EXPECT_EQ(layout.certificateOffset + layout.certificateSize, 0u);
+  // The record: CRC-32 of the covered bytes, then the file's length, little-endian.
+  EXPECT_EQ(image[layout.recordOffset + 4] | image[layout.recordOffset + 5] << 8, SetupImageParts::kEnd);
+  EXPECT_TRUE(IsSetupImageIntact(image));
+}
+
+TEST_P(SetupImageTest, EveryChangedByteIsCaughtButThePeChecksum) {
+  for (std::size_t at = 0; at < image.size(); ++at) {
+    const bool checksum = at >= layout.checksumOffset && at < layout.checksumOffset + 4;
+    for (const std::uint8_t mask : {std::uint8_t{0x01}, std::uint8_t{0x80}})
+      ASSERT_EQ(IsSetupImageIntact(Flipped(image, at, mask)), checksum)
           << "byte " << at << " mask " << int{mask};
+  }
 }
 
-TEST(PayloadIntegrityTest, TruncatedOrExtendedArchivesAreCaught) {
-  const Bytes archive = SampleArchive();
-  const Bytes record = RecordOf(archive);
-  EXPECT_FALSE(IsArchiveIntact(Bytes(archive.begin(), archive.end() - 1), record));
-  EXPECT_FALSE(IsArchiveIntact(Bytes(archive.begin(), archive.begin() + archive.size() / 2), record));
-  EXPECT_FALSE(IsArchiveIntact(Bytes(), record));
-  Bytes longer = archive;
+TEST_P(SetupImageTest, CutOffOrExtendedFilesAreCaught) {
+  EXPECT_FALSE(IsSetupImageIntact(Bytes(image.begin(), image.end() - 1)));
+  EXPECT_FALSE(IsSetupImageIntact(Bytes(image.begin(), image.begin() + SetupImageParts::kDialog)));
+  EXPECT_FALSE(IsSetupImageIntact(Bytes(image.begin(), image.begin() + 0x100)));  // headers only
+  EXPECT_FALSE(IsSetupImageIntact(Bytes()));
+  Bytes longer = image;
   longer.push_back(0);
-  EXPECT_FALSE(IsArchiveIntact(longer, record));
+  EXPECT_FALSE(IsSetupImageIntact(longer));
 }
 
-TEST(PayloadIntegrityTest, AMissingOrMalformedRecordCountsAsDamage) {
-  const Bytes archive = SampleArchive();
-  Bytes record = RecordOf(archive);
-  EXPECT_FALSE(IsArchiveIntact(archive, Bytes()));
-  EXPECT_FALSE(IsArchiveIntact(archive, Bytes(record.begin(), record.end() - 1)));
-  record.push_back(0);
-  EXPECT_FALSE(IsArchiveIntact(archive, record));
-  EXPECT_FALSE(IsArchiveIntact(archive, Flipped(RecordOf(archive), 6)));
+TEST_P(SetupImageTest, SigningKeepsTheCheckAndDamageAfterSigningIsCaught) {
+  for (const Bytes& stamped : {image, WithOverlay(image)}) {
+    const Bytes signedImage = Signed(stamped);
+    ASSERT_TRUE(IsSetupImageIntact(signedImage));
+    Bytes again = signedImage;
+    EXPECT_FALSE(StampSetupImage(again)) << "stamping comes before signing";
+    EXPECT_EQ(again, signedImage);
+    // The certificate table is the signature's business, not the check's.
+    EXPECT_TRUE(IsSetupImageIntact(Flipped(signedImage, signedImage.size() - 5)));
+    EXPECT_FALSE(IsSetupImageIntact(Flipped(signedImage, SetupImageParts::kCode + 7)));
+    EXPECT_FALSE(IsSetupImageIntact(Flipped(signedImage, SetupImageParts::kDialog + 3)));
+    EXPECT_FALSE(IsSetupImageIntact(Flipped(signedImage, SetupImageParts::kRecord + 1)));
+    // The certificate table must end the file, be named where it lies, follow zero padding only.
+    Bytes extended = signedImage;
+    extended.push_back(0);
+    EXPECT_FALSE(IsSetupImageIntact(extended));
+    EXPECT_FALSE(IsSetupImageIntact(Bytes(signedImage.begin(), signedImage.end() - 1)));
+    EXPECT_FALSE(IsSetupImageIntact(Flipped(signedImage, layout.certificateEntryOffset)));
+    EXPECT_FALSE(IsSetupImageIntact(Flipped(signedImage, layout.certificateEntryOffset + 4)));
+    if (stamped.size() % 8 != 0) {
+      EXPECT_FALSE(IsSetupImageIntact(Flipped(signedImage, stamped.size()))) << "padding must be zeros";
+    }
+  }
 }
 
-TEST(PayloadIntegrityTest, TheBuiltPayloadMatchesTheRecordTheBuildMade) {
-  // The build makes the record with gzip, the setup with zlib: both must read the same way.
-  SetupMachine machine;
-  EXPECT_TRUE(IsPayloadIntact(machine.resources));
-  EXPECT_EQ(EmbeddedResource(L"ZIPCRC", 1974).size(), kPayloadCheckRecordBytes);
+TEST_P(SetupImageTest, ImagesWithoutAReadableRecordAreRefusedAndNotStamped) {
+  Bytes other = SetupImage(GetParam(), "ZIPCRC");
+  EXPECT_FALSE(ReadSetupImageLayout(other));
+  EXPECT_FALSE(StampSetupImage(other));
+  EXPECT_FALSE(IsSetupImageIntact(other));
+  // The record's data entry with another size than eight bytes.
+  EXPECT_FALSE(IsSetupImageIntact(Flipped(image, SetupImageParts::kResources + 0x4C)));
+  // Headers that point outside the file.
+  Bytes pointer = image;
+  PutLe32(pointer, 0x3C, 0x7FFFFFF0);
+  EXPECT_FALSE(ReadSetupImageLayout(pointer));
+  Bytes resources = image;
+  PutLe32(resources, layout.certificateEntryOffset - 2 * 8, 0x9000);
+  EXPECT_FALSE(ReadSetupImageLayout(resources));
+  EXPECT_FALSE(IsSetupImageIntact(Bytes(64, 0)));
 }
+
+TEST(SetupImageStampTest, AnUnstampedImageIsRefused) {
+  Bytes image = SetupImage();
+  std::copy_n("NO CHECK", kSetupCheckRecordBytes, image.begin() + SetupImageParts::kRecord);
+  EXPECT_FALSE(IsSetupImageIntact(image));
+  ASSERT_TRUE(StampSetupImage(image));
+  EXPECT_EQ(image, SetupImage()) << "stamping is repeatable";
+}
+
+std::string FormatName(const ::testing::TestParamInfo<bool>& format) {
+  return format.param ? "Pe32Plus" : "Pe32";
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, SetupImageTest, ::testing::Values(false, true), FormatName);
 
 class DamagedSetupTest : public ::testing::Test {
  protected:
-  // The embedded payload with one byte changed, in memory the machine owns.
-  void DamagePayload(std::size_t at) {
-    const auto payload = EmbeddedResource(L"ZIP", 1974);
-    machine.resources.views.erase({L"ZIP", 1974});
-    machine.resources.bytes[{L"ZIP", 1974}] = Flipped(Bytes(payload.begin(), payload.end()), at);
+  void Damage(std::size_t at) {
+    machine.setupFile = Flipped(machine.setupFile, at);
+    machine.resources.programFile = machine.setupFile;
   }
 
   void ExpectRefusedWithNothingCreated(std::wstring_view commandLine) {
@@ -129,26 +158,25 @@ class DamagedSetupTest : public ::testing::Test {
   SetupMachine machine;
 };
 
-TEST_F(DamagedSetupTest, SilentRunRefusesADamagedPayload) {
-  DamagePayload(EmbeddedResource(L"ZIP", 1974).size() / 2);
+TEST_F(DamagedSetupTest, SilentRunRefusesADamagedSetupFile) {
+  Damage(SetupImageParts::kCode + 0x33);
   ExpectRefusedWithNothingCreated(L"setup.exe /silent /folder=C:\\Apps /desktop=1 /group=1 /assoc=2");
 }
 
-TEST_F(DamagedSetupTest, SilentRunRefusesATruncatedPayload) {
-  const auto payload = EmbeddedResource(L"ZIP", 1974);
-  machine.resources.views[{L"ZIP", 1974}] = payload.first(payload.size() - 100);
+TEST_F(DamagedSetupTest, SilentRunRefusesACutOffSetupFile) {
+  machine.resources.programFile = std::span<const std::uint8_t>(machine.setupFile).first(0x500);
   ExpectRefusedWithNothingCreated(L"setup.exe /silent");
 }
 
-TEST_F(DamagedSetupTest, SilentRunRefusesAPayloadWithoutItsRecord) {
-  machine.resources.views.erase({L"ZIPCRC", 1974});
+TEST_F(DamagedSetupTest, SilentRunRefusesASetupFileItCannotRead) {
+  machine.resources.programFile = {};
   ExpectRefusedWithNothingCreated(L"setup.exe /silent");
 }
 
 TEST_F(DamagedSetupTest, TheCheckComesBeforeTheRunningViewerTest) {
   // Downloading again is the first thing to do; closing the viewer would not help.
   machine.system.windowClasses.insert(L"Lanternix");
-  DamagePayload(0);
+  Damage(SetupImageParts::kRecord);
   ExpectRefusedWithNothingCreated(L"setup.exe /silent");
 }
 

@@ -1,10 +1,14 @@
-// A damaged download under Wine: a copy of the setup with one byte of its embedded archive
-// changed is refused before anything happens, silently and in the wizard.
+// A damaged download under Wine: a copy of the setup with one byte changed anywhere it ships
+// (code, string table, dialog, version, payload, the check record) is refused before anything
+// happens, silently and in the wizard; a signed copy installs, and refuses once damaged.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <fstream>
 #include <regex>
+#include <sstream>
 
+#include "install/payload_integrity.h"
 #include "tests/wine/wine_harness.h"
 
 namespace lanternix::e2e {
@@ -20,39 +24,82 @@ void WriteFileBytes(const fs::path& path, const std::string& bytes) {
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-// Where in the archive the damage goes.
-enum class Place { FirstEntryData, SecondLocalHeader, CentralDirectory };
-
-// Past a signature found in the archive; npos when it is not there.
-std::size_t After(const std::string& archive, const char* signature, std::size_t from, std::size_t skip) {
-  const std::size_t at = archive.find(signature, from);
-  return at == std::string::npos ? at : at + skip;
+// What a host command prints on standard output.
+std::string CommandOutput(const std::string& command) {
+  std::string output;
+  if (FILE* pipe = popen(command.c_str(), "r")) {
+    char buffer[4096];
+    for (std::size_t got; (got = fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, got);
+    pclose(pipe);
+  }
+  return output;
 }
 
-std::size_t OffsetIn(const std::string& archive, Place place) {
+// Where the damage goes.
+enum class Place { StringTable, DialogTemplate, VersionResource, WizardCode, Payload, CheckRecord };
+
+std::string Utf16(std::string_view text) {
+  std::string wide;
+  for (const char c : text) wide += {c, '\0'};
+  return wide;
+}
+
+// The file offset of the wizard's Next handler, which runs only once a page is shown: its
+// address from the symbols of the debug file beside the exe, placed through the exe's section
+// table as objdump reads it.
+std::size_t WizardCodeOffset(const fs::path& exe) {
+  const std::string symbols = CommandOutput("x86_64-w64-mingw32-nm -C '" + exe.string() + ".debug'");
+  static const std::regex handler(R"(([0-9a-f]+) T lanternix::wizard::CWizPropertyPage::OnWizardNext\(\))");
+  std::smatch symbol;
+  if (!std::regex_search(symbols, symbol, handler)) throw std::runtime_error("no OnWizardNext symbol");
+  const std::string sections = CommandOutput("x86_64-w64-mingw32-objdump -h '" + exe.string() + "'");
+  static const std::regex text(R"(\.text\s+([0-9a-f]+)\s+([0-9a-f]+)\s+[0-9a-f]+\s+([0-9a-f]+))");
+  std::smatch section;
+  if (!std::regex_search(sections, section, text)) throw std::runtime_error("no .text section");
+  const auto hex = [](const std::string& digits) { return std::stoull(digits, nullptr, 16); };
+  return hex(symbol[1]) - hex(section[2]) + hex(section[3]) + 4;
+}
+
+std::size_t OffsetIn(const std::string& exe, Place place) {
   switch (place) {
-    // The first entry, "l_tern32.exe", has its deflated data after a 30-byte header and its name.
-    case Place::FirstEntryData: return 30 + 12 + 100;
-    // The second entry's stored time.
-    case Place::SecondLocalHeader: return After(archive, "PK\x03\x04", 4, 10);
-    // The first central directory record's CRC-32.
-    case Place::CentralDirectory: return After(archive, "PK\x01\x02", 0, 16);
+    // String 3, "Exit setup?", and the Welcome page's heading: UTF-16 text in their resources.
+    case Place::StringTable: return exe.find(Utf16("Exit setup?")) + 2;
+    case Place::DialogTemplate: return exe.find(Utf16("Welcome to Lanternix")) + 4;
+    case Place::VersionResource: return exe.find(Utf16("OriginalFilename")) + 6;
+    case Place::WizardCode: return WizardCodeOffset(SetupExe());
+    case Place::Payload: {
+      // The first entry's deflated data, 100 bytes in.
+      const std::string archive = ReadFileBytes(PayloadFile("payload.zip"));
+      const std::size_t start = archive.empty() ? std::string::npos : exe.find(archive);
+      return start == std::string::npos ? start : start + 30 + 12 + 100;
+    }
+    case Place::CheckRecord: {
+      const auto layout =
+          ReadSetupImageLayout(std::span(reinterpret_cast<const std::uint8_t*>(exe.data()), exe.size()));
+      return layout ? layout->recordOffset + 2 : std::string::npos;
+    }
   }
   return std::string::npos;
 }
 
-// The built setup with one byte inside its "ZIP" resource changed: the archive the build packed
-// is found in the executable and one of its bytes flipped.
-std::string DamagedSetupBytes(Place place) {
-  std::string exe = ReadFileBytes(SetupExe());
-  const std::string archive = ReadFileBytes(PayloadFile("payload.zip"));
-  if (archive.empty()) throw std::runtime_error("payload.zip of the setup's build not found");
-  const std::size_t start = exe.find(archive);
-  const std::size_t offset = OffsetIn(archive, place);
-  if (start == std::string::npos || offset >= archive.size())
-    throw std::runtime_error("the archive is not embedded as it was packed");
-  exe[start + offset] = static_cast<char>(exe[start + offset] ^ 0x01);
+// The setup's bytes with one byte at the place flipped.
+std::string Damaged(std::string exe, std::size_t at) {
+  if (at >= exe.size()) throw std::runtime_error("the place to damage is not in the setup");
+  exe[at] = static_cast<char>(exe[at] ^ 0x01);
   return exe;
+}
+
+std::string DamagedSetupBytes(Place place) {
+  const std::string exe = ReadFileBytes(SetupExe());
+  return Damaged(exe, OffsetIn(exe, place));
+}
+
+void ExpectDamageLogged(WinePrefix& prefix) {
+  const std::string log = ReadFileBytes(prefix.HostPath("C:\\setup\\Lanternix_Install.log"));
+  static const std::regex entry(R"([^\r\n]* - \d\d:\d\d:\d\d: ([^\r\n]*)\r\n-{48}\r\n)");
+  std::smatch match;
+  ASSERT_TRUE(std::regex_match(log, match, entry)) << log;
+  EXPECT_EQ(match[1].str(), kDamaged);
 }
 
 // What must stay untouched when a setup refuses to run.
@@ -81,11 +128,7 @@ TEST_P(DamagedSetupTest, SilentRunLogsAndCreatesNothing) {
       std::string("\"") + kSetup + "\" /silent /folder=C:\\Apps\\Lanternix /desktop=1 /group=1 /assoc=2",
       "C:\\setup");
   EXPECT_EQ(result.exitCode, 1) << result.output;
-  const std::string log = ReadFileBytes(prefix.HostPath("C:\\setup\\Lanternix_Install.log"));
-  static const std::regex entry(R"([^\r\n]* - \d\d:\d\d:\d\d: ([^\r\n]*)\r\n-{48}\r\n)");
-  std::smatch match;
-  ASSERT_TRUE(std::regex_match(log, match, entry)) << log;
-  EXPECT_EQ(match[1].str(), kDamaged);
+  ExpectDamageLogged(prefix);
   EXPECT_FALSE(fs::exists(prefix.HostPath("C:\\Apps\\Lanternix\\Lanternix_Install.log")));
   ExpectNothingInstalled(prefix);
 }
@@ -103,17 +146,32 @@ TEST_P(DamagedSetupTest, WizardShowsTheErrorAndNoPage) {
 
 std::string PlaceName(const ::testing::TestParamInfo<Place>& info) {
   switch (info.param) {
-    case Place::FirstEntryData: return "FirstEntryData";
-    case Place::SecondLocalHeader: return "SecondLocalHeader";
-    case Place::CentralDirectory: return "CentralDirectory";
+    case Place::StringTable: return "StringTable";
+    case Place::DialogTemplate: return "DialogTemplate";
+    case Place::VersionResource: return "VersionResource";
+    case Place::WizardCode: return "WizardCode";
+    case Place::Payload: return "Payload";
+    case Place::CheckRecord: return "CheckRecord";
   }
   return "Unknown";
 }
 
 INSTANTIATE_TEST_SUITE_P(Places, DamagedSetupTest,
-                         ::testing::Values(Place::FirstEntryData, Place::SecondLocalHeader,
-                                           Place::CentralDirectory),
+                         ::testing::Values(Place::StringTable, Place::DialogTemplate, Place::VersionResource,
+                                           Place::WizardCode, Place::Payload, Place::CheckRecord),
                          PlaceName);
+
+// A cut-off download that still holds every section passes Windows' loader; the check refuses it.
+TEST(CutOffSetupTest, SilentRunRefusesASetupMissingItsLastBytes) {
+  WinePrefix prefix{"win10"};
+  fs::create_directories(prefix.HostPath("C:\\setup"));
+  const std::string exe = ReadFileBytes(SetupExe());
+  WriteFileBytes(prefix.HostPath(kSetup), exe.substr(0, exe.size() - 1));
+  const RunResult result = prefix.RunCommandLine(std::string("\"") + kSetup + "\" /silent", "C:\\setup");
+  EXPECT_EQ(result.exitCode, 1) << result.output;
+  ExpectDamageLogged(prefix);
+  ExpectNothingInstalled(prefix);
+}
 
 }  // namespace
 }  // namespace lanternix::e2e

@@ -1,8 +1,11 @@
 // Signing under Wine: a copy of the setup signed by scripts/sign with a throwaway self-signed
-// certificate verifies against that certificate only, and still installs.
+// certificate verifies against that certificate only, still installs, and is refused by the
+// setup's own check once a byte of it is damaged.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <fstream>
 
 #include "tests/wine/wine_harness.h"
 
@@ -53,6 +56,22 @@ class SigningTest : public ::testing::Test {
     return RunHost("osslsigncode verify -CAfile " + certificate + " -in " + file, folder);
   }
 
+  struct RunOutcome {
+    int exitCode = -1;
+    std::string log;
+    bool installed = false;
+  };
+  // A silent run of these setup bytes in a fresh prefix.
+  RunOutcome RunSilently(const std::string& setup) {
+    WinePrefix prefix("win10");
+    fs::create_directories(prefix.HostPath("C:\\setup"));
+    std::ofstream(prefix.HostPath(kSetup), std::ios::binary)
+        .write(setup.data(), static_cast<std::streamsize>(setup.size()));
+    const RunResult result = prefix.RunCommandLine(std::string("\"") + kSetup + "\" /silent", "C:\\setup");
+    return {result.exitCode, ReadFileBytes(prefix.HostPath("C:\\setup\\Lanternix_Install.log")),
+            fs::exists(prefix.HostPath(kProgramFolder + "\\l_tern32.exe"))};
+  }
+
   fs::path folder;
 };
 
@@ -70,14 +89,35 @@ TEST_F(SigningTest, SignedSetupVerifiesAndInstalls) {
   // Another certificate does not vouch for it.
   EXPECT_NE(Verify("setup.exe", "stranger.pem").status, 0);
 
-  // The certificate table lies outside the resources: the payload check still passes.
-  WinePrefix prefix("win10");
-  fs::create_directories(prefix.HostPath("C:\\setup"));
-  fs::copy_file(folder / "setup.exe", prefix.HostPath(kSetup));
-  const RunResult installed = prefix.RunCommandLine(std::string("\"") + kSetup + "\" /silent", "C:\\setup");
-  EXPECT_EQ(installed.exitCode, 0) << installed.output;
-  EXPECT_TRUE(fs::exists(prefix.HostPath(kProgramFolder + "\\l_tern32.exe")));
-  EXPECT_FALSE(fs::exists(prefix.HostPath("C:\\setup\\Lanternix_Install.log")));
+  // The check leaves out what signing changes: the signed copy installs.
+  const std::string signedSetup = ReadFileBytes(folder / "setup.exe");
+  const RunOutcome installed = RunSilently(signedSetup);
+  EXPECT_EQ(installed.exitCode, 0) << installed.log;
+  EXPECT_TRUE(installed.installed);
+  EXPECT_TRUE(installed.log.empty()) << installed.log;
+
+  // One changed byte in the middle of the signed file is refused before anything happens.
+  std::string damaged = signedSetup;
+  damaged[damaged.size() / 2] = static_cast<char>(damaged[damaged.size() / 2] ^ 0x01);
+  const RunOutcome refused = RunSilently(damaged);
+  EXPECT_EQ(refused.exitCode, 1);
+  EXPECT_NE(refused.log.find("This setup file is damaged. Please download it again."), std::string::npos);
+  EXPECT_FALSE(refused.installed);
+}
+
+TEST_F(SigningTest, DamageInsideTheSignatureIsTheSignaturesToShow) {
+  fs::copy_file(SetupExe(), folder / "setup.exe");
+  ASSERT_EQ(Sign("setup.exe", "test-password").status, 0);
+  // A byte near the end of the certificate table: the setup's check leaves the table out, so the
+  // setup installs; the signature no longer verifies, which is what Windows shows the user.
+  std::string damaged = ReadFileBytes(folder / "setup.exe");
+  damaged[damaged.size() - 16] = static_cast<char>(damaged[damaged.size() - 16] ^ 0x01);
+  std::ofstream(folder / "damaged.exe", std::ios::binary)
+      .write(damaged.data(), static_cast<std::streamsize>(damaged.size()));
+  EXPECT_NE(Verify("damaged.exe", "release.pem").status, 0);
+  const RunOutcome installed = RunSilently(damaged);
+  EXPECT_EQ(installed.exitCode, 0) << installed.log;
+  EXPECT_TRUE(installed.installed);
 }
 
 TEST_F(SigningTest, AWrongPasswordLeavesTheFileUnsigned) {
