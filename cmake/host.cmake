@@ -12,5 +12,6 @@ target_compile_options(lanternix_fake PRIVATE ${LANTERNIX_WARNINGS})
 # the same sources as the Windows resource script.
 add_subdirectory(res/host)
 
+add_subdirectory(release)
 add_subdirectory(tests)
 add_subdirectory(bench)
