@@ -74,23 +74,40 @@ std::string VersionFile() {
   return Header("version") + Text(0, "DefaultLocale", kPackageLocale) + Footer("version");
 }
 
+// The switches a package manager adds for a silent run and for a folder of the user's choice.
+std::string InstallerSwitches() {
+  return "InstallModes:\n  - interactive\n  - silent\n" + std::string("InstallerSwitches:\n") +
+         Text(2, "Silent", Utf8(kSilentSwitch)) + Text(2, "SilentWithProgress", Utf8(kSilentSwitch)) +
+         Text(2, "InstallLocation", Utf8(kFolderOption) + std::string(kInstallPathToken));
+}
+
+// Only the running viewer has a response of its own; any other failure is in the install log.
+std::string ExpectedReturnCodes() {
+  return "ExpectedReturnCodes:\n" + Line(2, "- InstallerReturnCode", std::to_string(kExitViewerRunning)) +
+         Line(4, "ReturnResponse", "packageInUseByApplication");
+}
+
+// The programs list entry the registration writes, under the uninstall key's name.
+std::string AppsAndFeaturesEntries(std::string_view productCode) {
+  return "AppsAndFeaturesEntries:\n" + Text(2, "- DisplayName", Utf8(ProductDisplayName())) +
+         Text(4, "Publisher", Utf8(kPublisher)) + Text(4, "DisplayVersion", VersionText()) +
+         Text(4, "ProductCode", productCode);
+}
+
+std::string Installers(const ReleaseInstaller& installer) {
+  return "Installers:\n" + Line(2, "- Architecture", installer.architecture) +
+         Text(4, "InstallerUrl", installer.url) + Line(4, "InstallerSha256", installer.sha256);
+}
+
 std::string InstallerFile(const ReleaseInstaller& installer) {
   const std::string productCode = Utf8(kUninstallEntryName);
   return Header("installer") + Line(0, "InstallerType", "exe") + Line(0, "Scope", "machine") +
-         "InstallModes:\n  - interactive\n  - silent\n" + "InstallerSwitches:\n" +
-         Text(2, "Silent", Utf8(kSilentSwitch)) + Text(2, "SilentWithProgress", Utf8(kSilentSwitch)) +
-         Text(2, "InstallLocation", Utf8(kFolderOption) + std::string(kInstallPathToken)) +
-         // Only the running viewer has a response of its own; any other failure is in the log.
-         "ExpectedReturnCodes:\n" + Line(2, "- InstallerReturnCode", std::to_string(kExitViewerRunning)) +
-         Line(4, "ReturnResponse", "packageInUseByApplication") +
+         InstallerSwitches() + ExpectedReturnCodes() +
          // An update runs the setup over the earlier version, in its folder.
          Line(0, "UpgradeBehavior", "install") + FileExtensions() + Text(0, "ProductCode", productCode) +
-         "AppsAndFeaturesEntries:\n" + Text(2, "- DisplayName", Utf8(ProductDisplayName())) +
-         Text(4, "Publisher", Utf8(kPublisher)) + Text(4, "DisplayVersion", VersionText()) +
-         Text(4, "ProductCode", productCode) +
-         Line(0, "ElevationRequirement", installer.elevationRequirement) + "Installers:\n" +
-         Line(2, "- Architecture", installer.architecture) + Text(4, "InstallerUrl", installer.url) +
-         Line(4, "InstallerSha256", installer.sha256) + Footer("installer");
+         AppsAndFeaturesEntries(productCode) +
+         Line(0, "ElevationRequirement", installer.elevationRequirement) + Installers(installer) +
+         Footer("installer");
 }
 
 std::string LocaleFile() {
