@@ -1,6 +1,5 @@
 #include "release/winget_manifest.h"
 
-#include <cctype>
 #include <cstdint>
 #include <regex>
 

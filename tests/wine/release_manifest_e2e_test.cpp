@@ -24,8 +24,10 @@ fs::path ReleaseFolder() {
 std::string Unquote(const std::string& text) {
   if (text.empty() || text.front() != '"') return text;
   std::string value;
-  for (std::size_t i = 1; i < text.size() && text[i] != '"'; ++i)
-    value.push_back(text[i] == '\\' ? text[++i] : text[i]);
+  for (std::size_t i = 1; i < text.size() && text[i] != '"'; ++i) {
+    if (text[i] == '\\' && i + 1 < text.size()) ++i;
+    value.push_back(text[i]);
+  }
   return value;
 }
 
