@@ -23,12 +23,8 @@ constexpr std::size_t kPeOffsetField = 0x3C;
 constexpr std::uint16_t kMachineI386 = 0x014C;
 constexpr std::uint16_t kMachineAmd64 = 0x8664;
 
-std::string Utf8(std::wstring_view text) {
-  return WideToUtf8(text);
-}
-
 std::string VersionText() {
-  return Utf8(ProductVersionText());
+  return WideToUtf8(ProductVersionText());
 }
 
 // Every text is double-quoted: a version such as 4.65 must stay a string, not become a number.
@@ -65,7 +61,7 @@ std::string FileExtensions() {
   std::string list = "FileExtensions:\n";
   for (const FormatRow& row : FormatCatalogue)
     for (const FormatExtension& extension : row.Extensions())
-      list += "  - " + Quoted(Utf8(extension.extension)) + "\n";
+      list += "  - " + Quoted(WideToUtf8(extension.extension)) + "\n";
   return list;
 }
 
@@ -76,8 +72,9 @@ std::string VersionFile() {
 // The switches a package manager adds for a silent run and for a folder of the user's choice.
 std::string InstallerSwitches() {
   return "InstallModes:\n  - interactive\n  - silent\n" + std::string("InstallerSwitches:\n") +
-         Text(2, "Silent", Utf8(kSilentSwitch)) + Text(2, "SilentWithProgress", Utf8(kSilentSwitch)) +
-         Text(2, "InstallLocation", Utf8(kFolderOption) + std::string(kInstallPathToken));
+         Text(2, "Silent", WideToUtf8(kSilentSwitch)) +
+         Text(2, "SilentWithProgress", WideToUtf8(kSilentSwitch)) +
+         Text(2, "InstallLocation", WideToUtf8(kFolderOption) + std::string(kInstallPathToken));
 }
 
 // Only the running viewer has a response of its own; any other failure is in the install log.
@@ -88,8 +85,8 @@ std::string ExpectedReturnCodes() {
 
 // The programs list entry the registration writes, under the uninstall key's name.
 std::string AppsAndFeaturesEntries(std::string_view productCode) {
-  return "AppsAndFeaturesEntries:\n" + Text(2, "- DisplayName", Utf8(ProductDisplayName())) +
-         Text(4, "Publisher", Utf8(kPublisher)) + Text(4, "DisplayVersion", VersionText()) +
+  return "AppsAndFeaturesEntries:\n" + Text(2, "- DisplayName", WideToUtf8(ProductDisplayName())) +
+         Text(4, "Publisher", WideToUtf8(kPublisher)) + Text(4, "DisplayVersion", VersionText()) +
          Text(4, "ProductCode", productCode);
 }
 
@@ -99,7 +96,7 @@ std::string Installers(const ReleaseInstaller& installer) {
 }
 
 std::string InstallerFile(const ReleaseInstaller& installer) {
-  const std::string productCode = Utf8(kUninstallEntryName);
+  const std::string productCode = WideToUtf8(kUninstallEntryName);
   return Header("installer") + Line(0, "InstallerType", "exe") + Line(0, "Scope", "machine") +
          InstallerSwitches() + ExpectedReturnCodes() +
          // An update runs the setup over the earlier version, in its folder.
@@ -111,10 +108,10 @@ std::string InstallerFile(const ReleaseInstaller& installer) {
 
 std::string LocaleFile() {
   return Header("defaultLocale") + Text(0, "PackageLocale", kPackageLocale) +
-         Text(0, "Publisher", Utf8(kPublisher)) + Text(0, "PublisherUrl", Utf8(kProductSite)) +
-         Text(0, "PackageName", Utf8(kProductName)) + Text(0, "License", kLicense) +
-         Text(0, "LicenseUrl", Utf8(kEulaAddress)) +
-         Text(0, "ShortDescription", Utf8(kApplicationDescription)) + Footer("defaultLocale");
+         Text(0, "Publisher", WideToUtf8(kPublisher)) + Text(0, "PublisherUrl", WideToUtf8(kProductSite)) +
+         Text(0, "PackageName", WideToUtf8(kProductName)) + Text(0, "License", kLicense) +
+         Text(0, "LicenseUrl", WideToUtf8(kEulaAddress)) +
+         Text(0, "ShortDescription", WideToUtf8(kApplicationDescription)) + Footer("defaultLocale");
 }
 
 std::uint32_t LittleEndian(std::string_view bytes, std::size_t offset, std::size_t width) {
@@ -126,7 +123,7 @@ std::uint32_t LittleEndian(std::string_view bytes, std::size_t offset, std::size
 }  // namespace
 
 std::string DefaultInstallerUrl() {
-  return Utf8(kProductSite) + "download/" + VersionText() + "/lanternix-setup.exe";
+  return WideToUtf8(kProductSite) + "download/" + VersionText() + "/lanternix-setup.exe";
 }
 
 std::optional<std::string> InstallerArchitecture(std::string_view peBytes) {
