@@ -31,10 +31,11 @@ void ApplyIntegerOption(std::wstring_view workingCopy, std::wstring_view name, s
 }  // namespace
 
 bool IsSilentCommandLine(std::wstring_view commandLine) {
-  return commandLine.find(L"/silent") != std::wstring_view::npos;
+  return commandLine.find(kSilentSwitch) != std::wstring_view::npos;
 }
 
-std::size_t ParseOptionValue(std::wstring_view optionStart, std::wstring& destination, std::size_t nameLength) {
+std::size_t ParseOptionValue(std::wstring_view optionStart, std::wstring& destination,
+                             std::size_t nameLength) {
   const std::size_t end = std::min(optionStart.size(), kOptionValueLimit);
   std::size_t index = nameLength;
   destination.clear();
@@ -69,7 +70,7 @@ std::wstring CommandLineWorkingCopy(std::wstring_view commandLine) {
 }
 
 void ApplyCommandLineOptions(std::wstring_view workingCopy, InstallOptions& options) {
-  if (auto folder = OptionText(workingCopy, L"/folder=")) {
+  if (auto folder = OptionText(workingCopy, kFolderOption)) {
     StripQuotes(*folder);
     options.destinationFolder = *folder;
   }

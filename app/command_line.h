@@ -10,6 +10,11 @@
 
 namespace lanternix {
 
+// The switch that selects the silent path, and the option that names the destination folder.
+// Deployment tools are told these through the release manifest.
+inline constexpr std::wstring_view kSilentSwitch = L"/silent";
+inline constexpr std::wstring_view kFolderOption = L"/folder=";
+
 // Only so much of the command line is examined: the working copy holds 520 characters.
 inline constexpr std::size_t kCommandLineChars = 520;
 // An option value is copied at most up to this index from the option's "/".
@@ -21,7 +26,8 @@ bool IsSilentCommandLine(std::wstring_view commandLine);
 // Copies the value of the option starting at optionStart (its "/") into destination: from
 // nameLength up to the next "/", the end, or index 260. Spaces belong to the value. Returns the
 // index where copying stopped.
-std::size_t ParseOptionValue(std::wstring_view optionStart, std::wstring& destination, std::size_t nameLength);
+std::size_t ParseOptionValue(std::wstring_view optionStart, std::wstring& destination,
+                             std::size_t nameLength);
 
 // Trailing spaces, one closing and one opening double quote, then trailing spaces again.
 void StripQuotes(std::wstring& text);

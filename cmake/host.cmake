@@ -15,5 +15,6 @@ add_subdirectory(res/host)
 # The post-link tool the Windows builds run; here for the integrity benchmark.
 add_subdirectory(cmake/setup_check)
 
+add_subdirectory(release)
 add_subdirectory(tests)
 add_subdirectory(bench)

@@ -16,9 +16,6 @@ namespace {
 
 constexpr std::uint32_t kEstimatedSizeKb = 6144;
 
-constexpr std::wstring_view kApplicationDescription =
-    L"Picture viewer, editor and converter - one of the most popular viewers worldwide";
-
 struct WindowsGeneration {
   int isWindowsXp = 0;
   bool isVistaOrLater = false;
@@ -64,13 +61,12 @@ void WriteUninstallEntry(Registry& registry, std::wstring_view installFolder, st
   registry.SetDefaultValue(RegRoot::LocalMachine, kUninstallKey, L"");
   auto key = registry.OpenKey(RegRoot::LocalMachine, kUninstallKey, kKeyAllAccess);
   if (!key) return;
-  const std::wstring version = std::to_wstring(kProductMajor) + L"." + std::to_wstring(kProductMinor);
-  key->SetString(L"DisplayName", L"Lanternix " + version + L" (32-bit)");
+  key->SetString(L"DisplayName", ProductDisplayName());
   const std::wstring uninstaller = Quoted(std::wstring(installFolder) + std::wstring(kUninstallerExe));
   key->SetString(L"UninstallString", uninstaller);
   key->SetString(L"Publisher", kPublisher);
   key->SetString(L"InstallLocation", installFolder);
-  key->SetString(L"DisplayVersion", version);
+  key->SetString(L"DisplayVersion", ProductVersionText());
   key->SetString(L"DisplayIcon", std::wstring(exePath) + L",0");
   key->SetDword(L"VersionMajor", kProductMajor);
   key->SetDword(L"VersionMinor", kProductMinor);
@@ -84,8 +80,8 @@ void WriteUninstallEntry(Registry& registry, std::wstring_view installFolder, st
 // Wow6432Node where it never looks, so the whole capabilities tree goes to the native view.
 void WriteCapabilities(Registry& registry, std::wstring_view exePath) {
   registry.CreateKey(kCapabilitiesRoot, kAppKey);
-  registry.SetDefaultValue(kCapabilitiesRoot,
-                           std::wstring(kAppKey) + std::wstring(kOpenCommandSubKey), Quoted(exePath));
+  registry.SetDefaultValue(kCapabilitiesRoot, std::wstring(kAppKey) + std::wstring(kOpenCommandSubKey),
+                           Quoted(exePath));
   if (auto key = registry.CreateKey(kCapabilitiesRoot, kCapabilitiesKey))
     key->SetString(L"ApplicationDescription", kApplicationDescription);
   registry.CreateKey(kCapabilitiesRoot, std::wstring(kCapabilitiesKey) + L"\\FileAssociations");

@@ -17,10 +17,13 @@ inline constexpr std::wstring_view kClassKey = L"SOFTWARE\\Classes\\Lanternix";
 inline constexpr std::wstring_view kApplicationKey = L"Applications\\l_tern32.exe";
 inline constexpr std::wstring_view kUninstallKey =
     L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lanternix";
+// The uninstall entry's own name, by which deployment tools recognise the installed product.
+inline constexpr std::wstring_view kUninstallEntryName = kUninstallKey.substr(kUninstallKey.rfind(L'\\') + 1);
 // The capabilities and their RegisteredApplications value are read by the system's own shell,
 // which is 64-bit on 64-bit Windows: they live in the machine's native view, not the 32-bit one.
 inline constexpr RegRoot kCapabilitiesRoot = RegRoot::LocalMachineNative;
-// The program's own area, per machine (in the native view, with the capabilities); the earlier-association records also use it per user.
+// The program's own area, per machine (in the native view, with the capabilities); the earlier-association
+// records also use it per user.
 inline constexpr std::wstring_view kAppKey = L"SOFTWARE\\Lanternix";
 inline constexpr std::wstring_view kCapabilitiesKey = L"SOFTWARE\\Lanternix\\Capabilities";
 inline constexpr std::wstring_view kCapabilityAssociationsKey =

@@ -45,10 +45,6 @@ std::wstring FormatTemplate(std::wstring_view text, std::initializer_list<std::w
   return out;
 }
 
-std::wstring VersionText() {
-  return std::to_wstring(kProductMajor) + L"." + std::to_wstring(kProductMinor);
-}
-
 bool IsAcceptableDestination(std::wstring_view folderText) {
   return IsFullyQualifiedFolder(folderText) && !SplitPath(folderText).drive.empty();
 }

@@ -35,9 +35,8 @@ std::wstring WelcomeDefaultFolder(Registry& registry);
 // stays as it is, so a template can never read more arguments than it is given.
 std::wstring FormatTemplate(std::wstring_view text, std::initializer_list<std::wstring_view> arguments);
 
-// The setup's bitness and the version it installs, as the Welcome page's texts show them.
+// The setup's bitness, as the Welcome page's texts show it beside ProductVersionText().
 inline constexpr std::wstring_view kBitnessText = L"32";
-std::wstring VersionText();
 
 // The folder field must name a drive and its root ("X:\" first); whether the folder can be made
 // is the installation's business.

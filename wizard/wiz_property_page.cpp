@@ -10,6 +10,7 @@
 #include "framework/window.h"
 #include "install/install_driver.h"
 #include "model/format_catalogue.h"
+#include "model/product.h"
 #include "model/texts.h"
 #include "platform/text_limits.h"
 #include "platform/win32/handles.h"
@@ -17,7 +18,6 @@
 #include "wizard/control_logic.h"
 #include "wizard/page_logic.h"
 #include "wizard/sheet_logic.h"
-#include "wizard/web_addresses.h"
 #include "wizard/wiz_property_sheet.h"
 
 namespace lanternix::wizard {
@@ -208,7 +208,7 @@ void CWizPropertyPage::DoDataExchange(framework::CDataExchange& dx) {
       CHyperLink& eula = m_pSheet->hyperLinks[0];
       DDX_Control(dx, IDC_EULA_LINK, eula);
       eula.SetUnderlineMode(1);
-      eula.SetLinkAddress(kEulaAddress);
+      eula.SetLinkAddress(std::wstring(kEulaAddress));
       break;
     }
     case kReadyPosition: {
@@ -281,8 +281,8 @@ void CWizPropertyPage::FillWelcomeDefaults() {
   const std::wstring title =
       FormatTemplate(ItemText(dialog, IDC_WELCOME_TITLE, kShortTextChars), {kBitnessText});
   SetDlgItemTextW(dialog, IDC_WELCOME_TITLE, title.c_str());
-  const std::wstring versionLine =
-      FormatTemplate(ItemText(dialog, IDC_VERSION_LINE, kShortTextChars), {VersionText(), kBitnessText});
+  const std::wstring versionLine = FormatTemplate(ItemText(dialog, IDC_VERSION_LINE, kShortTextChars),
+                                                  {ProductVersionText(), kBitnessText});
   SetDlgItemTextW(dialog, IDC_VERSION_LINE, versionLine.c_str());
   for (const int id :
        {IDC_DESKTOP_SHORTCUT, IDC_THUMBNAILS_SHORTCUT, IDC_START_MENU_SHORTCUT, IDC_CURRENT_USER})

@@ -8,7 +8,6 @@
 #include "platform/text_limits.h"
 #include "res/resource_ids.h"
 #include "wizard/sheet_logic.h"
-#include "wizard/web_addresses.h"
 
 namespace lanternix::wizard {
 
@@ -72,7 +71,7 @@ void CWizPropertySheet::RunFinishActions() {
   const HWND finishedDialog = finished ? finished->GetSafeHwnd() : nullptr;
 
   if (framework::IsButtonChecked(finishedDialog, IDC_OPEN_FAQ))
-    ShellExecuteW(GetDesktopWindow(), L"open", kFaqAddress, nullptr, L"", SW_SHOW);
+    ShellExecuteW(GetDesktopWindow(), L"open", kFaqAddress.data(), nullptr, L"", SW_SHOW);
 
   if (framework::IsButtonChecked(finishedDialog, IDC_START_VIEWER)) {
     const framework::CPropertyPage* welcome = GetPage(kWelcomePageIndex);

@@ -4,6 +4,7 @@
 
 #include <cwctype>
 
+#include "model/product.h"
 #include "res/host/embedded_resources.h"
 #include "tests/unit/setup_fixture.h"
 
@@ -63,7 +64,7 @@ TEST(WelcomePageLogicTest, TemplatesTakeTheirArgumentsInOrder) {
   // More markers than arguments, or other conversions, are left alone instead of read.
   EXPECT_EQ(FormatTemplate(L"%s %s %d %%", {L"a"}), L"a %s %d %%");
   // The version has two digits after the point: 4.65, not 4.6 or 4.065.
-  EXPECT_EQ(FormatTemplate(L"version  %s  (%s bit)", {VersionText(), kBitnessText}),
+  EXPECT_EQ(FormatTemplate(L"version  %s  (%s bit)", {ProductVersionText(), kBitnessText}),
             L"version  4.65  (32 bit)");
 }
 
