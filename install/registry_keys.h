@@ -17,6 +17,10 @@ inline constexpr std::wstring_view kClassKey = L"SOFTWARE\\Classes\\Lanternix";
 inline constexpr std::wstring_view kApplicationKey = L"Applications\\l_tern32.exe";
 inline constexpr std::wstring_view kUninstallKey =
     L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lanternix";
+// Values of the uninstall entry that only the uninstaller reads: the outermost folder the
+// installation created (REG_SZ, ending in "\"), and 1 when an existing icon library was kept.
+inline constexpr std::wstring_view kCreatedFolderValue = L"CreatedFolder";
+inline constexpr std::wstring_view kKeptIconLibraryValue = L"KeptIconLibrary";
 // The capabilities and their RegisteredApplications value are read by the system's own shell,
 // which is 64-bit on 64-bit Windows: they live in the machine's native view, not the 32-bit one.
 inline constexpr RegRoot kCapabilitiesRoot = RegRoot::LocalMachineNative;

@@ -63,11 +63,18 @@ struct CreatedDcTraits {
   static void Close(HDC dc) { DeleteDC(dc); }
 };
 
+// Memory the API allocated for the caller with LocalAlloc (security descriptors, SID strings).
+struct LocalTraits {
+  static HLOCAL Invalid() { return nullptr; }
+  static void Close(HLOCAL memory) { LocalFree(memory); }
+};
+
 using UniqueKey = UniqueHandle<HKEY, KeyTraits>;
 using UniqueFile = UniqueHandle<HANDLE, FileTraits>;
 using UniqueKernelHandle = UniqueHandle<HANDLE, KernelHandleTraits>;
 using UniqueLibrary = UniqueHandle<HMODULE, LibraryTraits>;
 using UniqueCreatedDc = UniqueHandle<HDC, CreatedDcTraits>;
+using UniqueLocal = UniqueHandle<HLOCAL, LocalTraits>;
 
 // A COM interface pointer that releases what it holds.
 template <typename Interface>
