@@ -169,6 +169,16 @@ bool IsWineBookkeeping(const std::string& id) {
   return id.starts_with("hklm\\system\\currentcontrolset\\control\\class\\");
 }
 
+// The setup records each key it had to create outside its own, for the uninstaller; a record is
+// expected only for a key that was missing before and exists now.
+void ExpectCreatedKeyRecords(const RegistrySnapshot& before, const RegistrySnapshot& after,
+                             ExpectedRegistry& expected) {
+  const std::string records = "SOFTWARE\\Lanternix\\CreatedKeys";
+  for (const char* root : {"HKLM", "HKCU"})
+    for (const std::string& key : after.ValueNames(root, records))
+      if (!before.HasKey(root, key) && after.HasKey(root, key)) expected.Sz(root, records, key, "");
+}
+
 void ExpectExactly(const RegistrySnapshot& before, const RegistrySnapshot& after,
                    const ExpectedRegistry& expected) {
   for (const auto& [id, values] : expected.keys) {
@@ -223,7 +233,9 @@ void RunAndCompare(const std::string& version, const Scenario& scenario,
   const RegistrySnapshot after = prefix.Registry();
   const bool hasRegisteredApplications = before.HasKey("HKLM", "SOFTWARE\\RegisteredApplications");
   EXPECT_EQ(hasRegisteredApplications, withRegisteredApplications);
-  ExpectExactly(before, after, Expect(scenario, hasRegisteredApplications));
+  ExpectedRegistry expected = Expect(scenario, hasRegisteredApplications);
+  ExpectCreatedKeyRecords(before, after, expected);
+  ExpectExactly(before, after, expected);
 }
 
 AssociationSelection Rows(std::initializer_list<std::size_t> rows) {
