@@ -154,10 +154,21 @@ void RemoveRegistration(Platform& platform, std::vector<std::wstring>& leftOver)
   for (const RegRoot root : {RegRoot::LocalMachine, RegRoot::CurrentUser})
     for (const std::wstring& key : CreatedKeysOf(registry, root)) remover.DeleteKeyIfEmpty(root, key);
 
-  for (const auto& [root, key] : RecordKeys()) remover.DeleteTree(root, key);
+  // The records go once everything they name is taken back; with something left, a second run
+  // still needs them.
+  const bool complete = leftOver.empty();
+  for (const auto& [root, key] : RecordKeys()) {
+    if (complete)
+      remover.DeleteTree(root, key);
+    else
+      remover.DeleteKeyIfEmpty(root, key);
+  }
   // The machine area is the setup's (capabilities, the open command, the records); the user's
   // holds only records, and goes once nothing else is in it.
-  remover.DeleteTree(kCapabilitiesRoot, kAppKey);
+  remover.DeleteTree(kCapabilitiesRoot, std::wstring(kAppKey) + L"\\shell");
+  remover.DeleteTree(kCapabilitiesRoot, kCapabilitiesKey);
+  if (complete) remover.DeleteTree(kCapabilitiesRoot, kAppKey);
+  remover.DeleteKeyIfEmpty(kCapabilitiesRoot, kAppKey);
   remover.DeleteKeyIfEmpty(RegRoot::CurrentUser, kAppKey);
   remover.DeleteTree(RegRoot::LocalMachine, kUninstallKey);
 

@@ -376,6 +376,17 @@ TEST_F(UninstallerTest, KeysThatExistedBeforeStayEvenWhenEmpty) {
   EXPECT_EQ(machine.registry.Dump(), before);
 }
 
+TEST_F(UninstallerTest, WithAKeyLeftTheRecordsStayForTheNextRun) {
+  SetOs(Os::Windows7);
+  InstallEverything();
+  ASSERT_TRUE(machine.registry.KeyExists(kHkcu, L"SOFTWARE\\Lanternix\\CreatedKeys"));
+  machine.registry.DenyWrites(kHklm);
+  EXPECT_EQ(Remove().status, kUninstallIncomplete);
+  // The user's half went, apart from the records a second run needs to finish the job.
+  EXPECT_FALSE(machine.registry.KeyExists(kHkcu, std::wstring(kFileExts) + L"jpg\\UserChoice"));
+  EXPECT_TRUE(machine.registry.KeyExists(kHkcu, L"SOFTWARE\\Lanternix\\CreatedKeys"));
+}
+
 TEST_F(UninstallerTest, KeysTheSetupCreatedGoUnlessSomethingElseUsesThemNow) {
   SetOs(Os::Windows10);
   const auto before = machine.registry.Dump();

@@ -31,7 +31,13 @@ const std::string kSeparator = "\r\n" + std::string(48, '-') + "\r\n";
 std::string EarlierAssociations(bool xp) {
   std::string text =
       "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.jpg]\r\n@=\"jpegfile\"\r\n\r\n"
-      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.tif]\r\n@=\"TIFImage.Document\"\r\n\r\n";
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.tif]\r\n@=\"TIFImage.Document\"\r\n\r\n"
+      // Keys the setup writes into or below that were there before, empty: they stay.
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\Directory\\shell]\r\n\r\n"
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\Drive\\shell]\r\n\r\n"
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.jp2]\r\n\r\n"
+      "[" +
+      std::string(kFileExts) + "pcx]\r\n\r\n";
   if (xp) return text + "[" + std::string(kFileExts) + "bmp]\r\n\"ProgID\"=\"Paint.Picture\"\r\n";
   return text + "[" + std::string(kFileExts) + "gif\\UserChoice]\r\n\"Progid\"=\"OtherViewer.gif\"\r\n";
 }
