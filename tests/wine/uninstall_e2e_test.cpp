@@ -173,6 +173,14 @@ TEST_P(UninstallRoundTrip, GivesTheMachineBackAsItWasApartFromTheSettings) {
   EXPECT_TRUE(machine.Exists(ProgramFilesFolder()));
   const RegistrySnapshot after = machine.prefix.Registry(kPhysical);
   EXPECT_EQ(Differences(before, after), std::vector<std::string>{});
+  // The copy that removed the uninstaller ran from a fresh folder with an unpredictable name, and
+  // goes with it at the next restart.
+  const auto pending = after.Value("HKLM", "System\\CurrentControlSet\\Control\\Session Manager",
+                                   "PendingFileRenameOperations");
+  ASSERT_TRUE(pending.has_value());
+  EXPECT_TRUE(std::regex_search(pending->text,
+                                std::regex(R"(lt_uninstall-\{[0-9A-F-]{36}\}(\\)+lt_uninstall\.exe)")))
+      << pending->text;
   // No link of ours anywhere in the profiles; the kept settings folder is the one thing named so.
   const std::string settingsFolder = machine.userIni.parent_path().string();
   for (const auto& entry : fs::recursive_directory_iterator(machine.prefix.Root() / "drive_c" / "users"))
