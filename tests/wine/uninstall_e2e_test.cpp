@@ -178,8 +178,8 @@ TEST_P(UninstallRoundTrip, GivesTheMachineBackAsItWasApartFromTheSettings) {
   const auto pending = after.Value("HKLM", "System\\CurrentControlSet\\Control\\Session Manager",
                                    "PendingFileRenameOperations");
   ASSERT_TRUE(pending.has_value());
-  EXPECT_TRUE(std::regex_search(pending->text,
-                                std::regex(R"(lt_uninstall-\{[0-9A-F-]{36}\}(\\)+lt_uninstall\.exe)")))
+  EXPECT_TRUE(
+      std::regex_search(pending->text, std::regex(R"(lt_uninstall-\{[0-9A-F-]{36}\}(\\)+lt_uninstall\.exe)")))
       << pending->text;
   // No link of ours anywhere in the profiles; the kept settings folder is the one thing named so.
   const std::string settingsFolder = machine.userIni.parent_path().string();
