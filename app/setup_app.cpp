@@ -7,6 +7,7 @@
 #include "app/command_line.h"
 #include "app/silent_setup.h"
 #include "platform/text_limits.h"
+#include "platform/win32/dll_search.h"
 #include "platform/win32/win32_platform.h"
 
 namespace lanternix {
@@ -25,24 +26,11 @@ std::wstring SystemDllPath(const wchar_t* name) {
   return path + name;
 }
 
-using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
 using SetThemeAppPropertiesFunction = void(WINAPI*)(DWORD);
 
-constexpr DWORD kSearchSystem32 = 0x800;
 constexpr DWORD kThemeNonClientAndControls = 3;
 
 }  // namespace
-
-BOOL HardenDllSearch() {
-  // By name, not by a path built from the system folder: a 32-bit process on 64-bit Windows has
-  // kernel32 loaded from the WOW64 folder, so a path lookup finds nothing there.
-  const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-  if (!kernel) return 0;
-  // Missing before Windows 7 without KB2533623; such systems keep the default search order.
-  const auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFunction>(
-      reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
-  return setDefault ? setDefault(kSearchSystem32) : 0;
-}
 
 void SetupApp::EnableVisualStyles() {
   // Loaded once and kept for the life of the process; a failed load is tried again next call.

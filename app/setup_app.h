@@ -21,9 +21,6 @@ private:
 
 extern SetupApp TheApp;
 
-// SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32) where the system has it; its result,
-// or 0 where it does not.
-BOOL HardenDllSearch();
 // The wizard, reaching the system through platform; returns whether an installation completed
 // during the run.
 bool RunWizard(Platform& platform);

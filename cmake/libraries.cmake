@@ -51,6 +51,7 @@ target_link_libraries(lanternix_uninstall PUBLIC lanternix_engine)
 if(WIN32)
   # The platform interfaces over the real Win32 API.
   add_library(lanternix_win32 STATIC
+    ${LANTERNIX_SOURCE_DIR}/platform/win32/dll_search.cpp
     ${LANTERNIX_SOURCE_DIR}/platform/win32/registry.cpp
     ${LANTERNIX_SOURCE_DIR}/platform/win32/file_system.cpp
     ${LANTERNIX_SOURCE_DIR}/platform/win32/shell.cpp

@@ -1,5 +1,6 @@
 #include "install/association_records.h"
 
+#include <algorithm>
 #include <array>
 
 #include "install/registry_keys.h"
@@ -14,15 +15,24 @@ constexpr std::wstring_view kMachineDefaultRecords = L"SOFTWARE\\Lanternix\\Earl
 constexpr std::wstring_view kFileExtsRecords = L"SOFTWARE\\Lanternix\\EarlierAssociations\\FileExts";
 constexpr std::wstring_view kUserChoiceRecords = L"SOFTWARE\\Lanternix\\EarlierAssociations\\UserChoice";
 constexpr std::wstring_view kNoOpenWithRecords = L"SOFTWARE\\Lanternix\\AddedNoOpenWith";
+// One value per key the setup created, named by the key's path.
+constexpr std::wstring_view kCreatedKeyRecords = L"SOFTWARE\\Lanternix\\CreatedKeys";
 
-constexpr std::array<std::pair<RegRoot, std::wstring_view>, 6> kRecordKeys = {{
+constexpr std::array<std::pair<RegRoot, std::wstring_view>, 8> kRecordKeys = {{
     {kCapabilitiesRoot, kMachineDefaultRecords},
     {kCapabilitiesRoot, kEarlierAssociations},
     {RegRoot::CurrentUser, kFileExtsRecords},
     {RegRoot::CurrentUser, kUserChoiceRecords},
     {RegRoot::CurrentUser, kEarlierAssociations},
     {RegRoot::CurrentUser, kNoOpenWithRecords},
+    {kCapabilitiesRoot, kCreatedKeyRecords},
+    {RegRoot::CurrentUser, kCreatedKeyRecords},
 }};
+
+// Machine keys are recorded in the program's machine area, next to the other machine records.
+RegRoot RecordRootOf(RegRoot root) {
+  return root == RegRoot::CurrentUser ? RegRoot::CurrentUser : kCapabilitiesRoot;
+}
 
 std::wstring Join(std::initializer_list<std::wstring_view> parts) {
   std::wstring text;
@@ -88,6 +98,34 @@ void RecordEarlierAssociation(Platform& platform, AssociationPlace place, std::w
   const RegistryValueName record = EarlierRecordOf(place, extension);
   if (ReadRegistryString(platform.registry, record)) return;
   if (auto key = platform.registry.CreateKey(record.root, record.key)) key->SetString(record.value, *current);
+}
+
+void RecordCreatedKeys(Registry& registry, RegRoot root, std::wstring_view key) {
+  const std::wstring path = root == RegRoot::ClassesRoot ? Join({kClassesKey, key}) : std::wstring(key);
+  const RegRoot keyRoot = root == RegRoot::ClassesRoot ? RegRoot::LocalMachine : root;
+  for (std::size_t end = path.find(L'\\');; end = path.find(L'\\', end + 1)) {
+    const std::wstring level = path.substr(0, end);
+    if (!registry.OpenKey(keyRoot, level, kKeyQueryValue)) {
+      // Everything below a missing level is missing too.
+      auto record = registry.CreateKey(RecordRootOf(keyRoot), kCreatedKeyRecords);
+      for (std::size_t below = end; record; below = path.find(L'\\', below + 1)) {
+        record->SetString(path.substr(0, below), L"");
+        if (below == std::wstring::npos) break;
+      }
+      return;
+    }
+    if (end == std::wstring::npos) return;
+  }
+}
+
+std::vector<std::wstring> CreatedKeysOf(Registry& registry, RegRoot root) {
+  std::vector<std::wstring> keys;
+  auto record = registry.OpenKey(RecordRootOf(root), kCreatedKeyRecords, kKeyQueryValue);
+  if (record) keys = record->ValueNames();
+  std::stable_sort(keys.begin(), keys.end(), [](const std::wstring& a, const std::wstring& b) {
+    return std::count(a.begin(), a.end(), L'\\') > std::count(b.begin(), b.end(), L'\\');
+  });
+  return keys;
 }
 
 void RecordAddedNoOpenWith(Platform& platform, std::wstring_view progId) {

@@ -1,5 +1,6 @@
 // What the setup remembers so that an uninstallation can give back what it took: the earlier
-// association values it overwrote, and the NoOpenWith values it added. The records live in the
+// association values it overwrote, the NoOpenWith values it added, and the keys outside its own
+// that it had to create. The records live in the
 // program's own registry area, per machine for machine values and per user for per-user ones.
 #pragma once
 
@@ -8,6 +9,7 @@
 #include <utility>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -35,6 +37,13 @@ RegistryValueName AddedNoOpenWithRecordOf(std::wstring_view progId);
 // The record keys, each ahead of its parent, so that emptied ones can go in this order; the
 // program's own key "SOFTWARE\Lanternix" of either root is not among them.
 std::span<const std::pair<RegRoot, std::wstring_view>> RecordKeys();
+
+// Called before a write below key in root (HKEY_CURRENT_USER or the machine's, classes
+// included): records each level of key that does not exist yet as the setup's creation. Records
+// are only ever added, so a re-installation keeps what the first one made.
+void RecordCreatedKeys(Registry& registry, RegRoot root, std::wstring_view key);
+// The keys recorded for root (RegRoot::CurrentUser or RegRoot::LocalMachine), deepest first.
+std::vector<std::wstring> CreatedKeysOf(Registry& registry, RegRoot root);
 
 // "Lanternix.<stem>", compared without regard to case.
 bool IsLanternixProgId(std::wstring_view value);

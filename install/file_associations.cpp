@@ -39,6 +39,7 @@ std::wstring Concat(std::initializer_list<std::wstring_view> parts) {
 void WritePerUserFileExts(Platform& platform, std::wstring_view extension, std::wstring_view progId) {
   const std::wstring key = Concat({kFileExtsKey, extension});
   RecordEarlierAssociation(platform, AssociationPlace::FileExts, extension);
+  RecordCreatedKeys(platform.registry, RegRoot::CurrentUser, key);
   platform.registry.SetDefaultValue(RegRoot::CurrentUser, key, L"");
   if (auto opened = platform.registry.OpenKey(RegRoot::CurrentUser, key, kKeyAllAccess))
     opened->SetString(kFileExtsProgIdValue, progId);
@@ -47,11 +48,19 @@ void WritePerUserFileExts(Platform& platform, std::wstring_view extension, std::
 void WriteUserChoice(Platform& platform, std::wstring_view extension, std::wstring_view progId) {
   const std::wstring key = Concat({kFileExtsKey, extension, kUserChoiceSubKey});
   RecordEarlierAssociation(platform, AssociationPlace::UserChoice, extension);
+  RecordCreatedKeys(platform.registry, RegRoot::CurrentUser, Concat({kFileExtsKey, extension}));
   // An existing UserChoice key carries the hash of the previous choice; only a fresh key can
   // take the new "Progid".
   platform.registry.DeleteKey(RegRoot::CurrentUser, key);
   if (auto created = platform.registry.CreateKey(RegRoot::CurrentUser, key))
     created->SetString(kUserChoiceProgIdValue, progId);
+}
+
+void WriteMachineDefault(Platform& platform, std::wstring_view extension, std::wstring_view progId) {
+  const std::wstring key = Concat({kClassesKey, L".", extension});
+  RecordEarlierAssociation(platform, AssociationPlace::MachineDefault, extension);
+  RecordCreatedKeys(platform.registry, RegRoot::LocalMachine, key);
+  platform.registry.SetDefaultValue(RegRoot::LocalMachine, key, progId);
 }
 
 }  // namespace
@@ -102,17 +111,11 @@ void WriteExtensionAssociation(Platform& platform, std::wstring_view extension, 
                                bool isVistaOrLater, bool writeUserChoice, int associateForAllUsers,
                                int selected, int associationsConfirmed) {
   const std::wstring progId = ProgIdOf(progIdStem);
-  const std::wstring machineDefaultKey = Concat({kClassesKey, L".", extension});
-  if (isWindowsXp == 1) {
-    WritePerUserFileExts(platform, extension, progId);
-    if (associateForAllUsers == 1) {
-      RecordEarlierAssociation(platform, AssociationPlace::MachineDefault, extension);
-      platform.registry.SetDefaultValue(RegRoot::LocalMachine, machineDefaultKey, progId);
-    }
-  } else if (selected != 0 || (associationsConfirmed != 0 && IsForcedDefaultExtension(extension))) {
-    RecordEarlierAssociation(platform, AssociationPlace::MachineDefault, extension);
-    platform.registry.SetDefaultValue(RegRoot::LocalMachine, machineDefaultKey, progId);
-  }
+  const bool writesMachineDefault =
+      isWindowsXp == 1 ? associateForAllUsers == 1
+                       : selected != 0 || (associationsConfirmed != 0 && IsForcedDefaultExtension(extension));
+  if (isWindowsXp == 1) WritePerUserFileExts(platform, extension, progId);
+  if (writesMachineDefault) WriteMachineDefault(platform, extension, progId);
 
   const std::wstring classKey = Concat({kClassesKey, progId});
   platform.registry.SetDefaultValue(RegRoot::LocalMachine, classKey, ProgIdDescriptionOf(progIdStem));
@@ -134,9 +137,11 @@ void AddCapabilityAssociation(Platform& platform, std::wstring_view extension, s
 
 void HideStoreAppsOpenWith(Platform& platform) {
   for (const std::wstring_view progId : kStoreAppProgIds) {
+    const std::wstring key = Concat({kClassesKey, progId});
     RecordAddedNoOpenWith(platform, progId);
-    if (auto key = platform.registry.CreateKey(RegRoot::CurrentUser, Concat({kClassesKey, progId})))
-      key->SetString(kNoOpenWithValue, L"");
+    RecordCreatedKeys(platform.registry, RegRoot::CurrentUser, key);
+    if (auto created = platform.registry.CreateKey(RegRoot::CurrentUser, key))
+      created->SetString(kNoOpenWithValue, L"");
   }
 }
 

@@ -30,7 +30,8 @@ int CreateFolderChain(FileSystem& files, std::wstring_view path) {
   return 1;
 }
 
-int CreateDirectoryTree(FileSystem& files, std::wstring& path) {
+int CreateDirectoryTree(FileSystem& files, std::wstring& path, std::wstring* outermostCreated) {
+  if (outermostCreated) outermostCreated->clear();
   if (path.empty()) return 0;
   TrimSpaces(path);
   if (path.empty()) return 0;
@@ -51,7 +52,8 @@ int CreateDirectoryTree(FileSystem& files, std::wstring& path) {
     }
     // "C:\A \B" must create "C:\A", not a level whose name ends in a space.
     TrimSpaces(work);
-    files.CreateFolder(work);
+    if (files.CreateFolder(work) == FolderCreation::Created && outermostCreated && outermostCreated->empty())
+      *outermostCreated = work;
     AppendBackslash(work);
   }
   CutToBuffer(work, kShortTextChars);

@@ -14,7 +14,8 @@ int CreateFolderChain(FileSystem& files, std::wstring_view path);
 
 // Normalises path in place (spaces trimmed, every level without trailing spaces, a final "\")
 // and creates what is missing. 1 when the folder can be entered afterwards. The current folder
-// is never left changed.
-int CreateDirectoryTree(FileSystem& files, std::wstring& path);
+// is never left changed. outermostCreated, when given, receives the outermost level this call
+// created (empty when it created none).
+int CreateDirectoryTree(FileSystem& files, std::wstring& path, std::wstring* outermostCreated = nullptr);
 
 }  // namespace lanternix

@@ -73,7 +73,8 @@ int RunInstall(Platform& platform, InstallOptions& options) {
     report.MessageThenFolder(kMessageInvalidDestination, preparedFolder);
     return 0;
   }
-  if (!CreateDirectoryTree(platform.files, preparedFolder)) {
+  std::wstring createdFolder;
+  if (!CreateDirectoryTree(platform.files, preparedFolder, &createdFolder)) {
     report.MessageThenFolder(kMessageCantCreateDestination, preparedFolder);
     return 0;
   }
@@ -101,6 +102,7 @@ int RunInstall(Platform& platform, InstallOptions& options) {
   RegisterApplication(platform, associationsConfirmed, options.changeAssociations, options.destinationFolder,
                       options.startMenuGroup, options.desktopShortcut, options.thumbnailsShortcut,
                       options.allUsers, options.associationSelection, options.associateForAllUsers);
+  RecordInstallation(platform, options.destinationFolder, createdFolder, keepExistingIconLibrary);
   ConvertIniToUnicode(platform, iniPath);
   return 1;
 }

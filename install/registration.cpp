@@ -6,9 +6,11 @@
 #include "model/os_version_class.h"
 #include "model/product.h"
 #include "model/system_probes.h"
+#include "install/association_records.h"
 #include "install/file_associations.h"
 #include "install/registry_keys.h"
 #include "install/shortcuts.h"
+#include "platform/text_limits.h"
 
 namespace lanternix {
 
@@ -39,6 +41,8 @@ std::wstring Quoted(std::wstring_view text) {
 void WriteFolderAndDriveVerb(Registry& registry, std::wstring_view exePath) {
   const std::wstring thumbnailCommand = Quoted(exePath) + L" \"%1\" /thumbs";
   for (const std::wstring_view parent : kBrowseVerbParents) {
+    // "Directory\shell" and "Drive\shell" may be missing; the uninstaller removes only those made here.
+    RecordCreatedKeys(registry, RegRoot::LocalMachine, parent.substr(0, parent.size() - 1));
     const std::wstring verbKey = std::wstring(parent) + std::wstring(kBrowseVerb);
     registry.SetDefaultValue(RegRoot::LocalMachine, verbKey, kBrowseVerb);
     registry.SetDefaultValue(RegRoot::LocalMachine, verbKey + L"\\command", thumbnailCommand);
@@ -123,6 +127,25 @@ int RegisterApplication(Platform& platform, int associationsConfirmed, int chang
     }
   }
   return 1;
+}
+
+void RecordInstallation(Platform& platform, std::wstring_view destinationFolder,
+                        std::wstring_view createdFolder, int keptIconLibrary) {
+  auto key = platform.registry.OpenKey(RegRoot::LocalMachine, kUninstallKey, kKeyAllAccess);
+  if (!key) return;
+  if (keptIconLibrary)
+    key->SetDword(kKeptIconLibraryValue, 1);
+  else
+    key->DeleteValue(kKeptIconLibraryValue);
+
+  // An earlier installation's folder that holds this one already existed now: it is the
+  // outermost, and anything made by this run lies below it.
+  const auto recorded = key->ReadString(kCreatedFolderValue, kLongTextChars);
+  if (recorded && IsSameOrInsidePath(platform.files, InstallFolderOf(destinationFolder), *recorded)) return;
+  if (createdFolder.empty())
+    key->DeleteValue(kCreatedFolderValue);
+  else
+    key->SetString(kCreatedFolderValue, InstallFolderOf(createdFolder));
 }
 
 }  // namespace lanternix

@@ -14,12 +14,7 @@ namespace lanternix {
 
 namespace {
 
-constexpr std::wstring_view kOthersSection = L"Others";
-constexpr std::wstring_view kIniFolderKey = L"INI_Folder";
 constexpr std::wstring_view kLanguageSection = L"Language";
-constexpr std::wstring_view kToolbarSection = L"Toolbar";
-constexpr std::wstring_view kSkinKey = L"Skin";
-constexpr std::wstring_view kSizeKey = L"Size";
 constexpr std::wstring_view kTemporaryIniName = L"l_tern32.ini_temp";
 constexpr std::wstring_view kUnicodeHeader = L"; UNICODE FILE - edit with care ;-)\r\n\r\n";
 constexpr std::array<std::wstring_view, 2> kPortableFolderMarks = {L"Lanternix32_App", L"Lanternix64_App"};
@@ -31,7 +26,7 @@ struct ToolbarSkin {
 
 constexpr ToolbarSkin kSkin48{L"gnome-colors-human_48.png", L"48"};
 constexpr ToolbarSkin kSkin32{L"gnome-colors-wise_32.png", L"32"};
-constexpr ToolbarSkin kSkin24{L"Halbrenk_24.png", L"24"};
+constexpr ToolbarSkin kSkin24{kPortableToolbarSkin, kPortableToolbarSize};
 constexpr ToolbarSkin kSkin16{L"Vespin_16.png", L"16"};
 
 // The bounds are deliberately uneven: 1600 and up, but above 1200; below 768.

@@ -11,6 +11,15 @@
 namespace lanternix {
 
 inline constexpr std::wstring_view kViewerIniName = L"l_tern32.ini";
+// Sections and keys the setup writes; the profile functions compare them without case.
+inline constexpr std::wstring_view kOthersSection = L"Others";
+inline constexpr std::wstring_view kIniFolderKey = L"INI_Folder";
+inline constexpr std::wstring_view kToolbarSection = L"Toolbar";
+inline constexpr std::wstring_view kSkinKey = L"Skin";
+inline constexpr std::wstring_view kSizeKey = L"Size";
+// The toolbar pair a portable layout's redirect gets in the program folder's file.
+inline constexpr std::wstring_view kPortableToolbarSkin = L"Halbrenk_24.png";
+inline constexpr std::wstring_view kPortableToolbarSize = L"24";
 // The per-user INI folder of a silent installation into the default program folder.
 inline constexpr std::wstring_view kPerUserIniFolder = L"%APPDATA%\\Lanternix";
 

@@ -86,6 +86,28 @@ std::wstring FolderOfPath(std::wstring_view path) {
   return folder;
 }
 
+namespace {
+
+std::wstring ComparablePath(FileSystem& files, std::wstring_view path) {
+  std::wstring canonical = files.CanonicalPath(path);
+  while (!canonical.empty() && IsPathSeparator(canonical.back())) canonical.pop_back();
+  return canonical;
+}
+
+}  // namespace
+
+bool IsSamePath(FileSystem& files, std::wstring_view a, std::wstring_view b) {
+  return EqualIgnoringCase(ComparablePath(files, a), ComparablePath(files, b));
+}
+
+bool IsSameOrInsidePath(FileSystem& files, std::wstring_view path, std::wstring_view folder) {
+  const std::wstring inner = ComparablePath(files, path), outer = ComparablePath(files, folder);
+  if (outer.empty()) return false;
+  if (inner.size() == outer.size()) return EqualIgnoringCase(inner, outer);
+  return inner.size() > outer.size() && inner[outer.size()] == L'\\' &&
+         EqualIgnoringCase(std::wstring_view(inner).substr(0, outer.size()), outer);
+}
+
 std::wstring GetDefaultInstallFolder(Registry& registry) {
   auto key = registry.OpenKey(RegRoot::LocalMachine, kCurrentVersionKey, kKeyQueryValue);
   if (!key) return std::wstring(kDefaultFolderFallback);

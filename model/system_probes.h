@@ -42,6 +42,12 @@ std::wstring InstallFolderOf(std::wstring_view destinationFolder);
 // Drive and directory of the path with a final "\"; empty for an empty path.
 std::wstring FolderOfPath(std::wstring_view path);
 
+// Whether two paths name the same file or folder: both in canonical form (FileSystem's
+// CanonicalPath), letters compared without case as the file system does, a final "\" not counting.
+bool IsSamePath(FileSystem& files, std::wstring_view a, std::wstring_view b);
+// Whether path is folder itself or lies anywhere below it, compared the same way.
+bool IsSameOrInsidePath(FileSystem& files, std::wstring_view path, std::wstring_view folder);
+
 // ProgramFilesDir + "Lanternix" (no final "\"), or "C:\Lanternix\" when the registry can't tell.
 std::wstring GetDefaultInstallFolder(Registry& registry);
 // The folder of the viewer that the registered open command starts, with its final "\".

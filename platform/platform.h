@@ -43,6 +43,8 @@ class RegistryKey {
   virtual bool DeleteValue(std::wstring_view name) = 0;
   // True when the key holds neither values nor subkeys (RegQueryInfoKeyW).
   virtual bool IsEmpty() = 0;
+  // The names of the key's values (RegEnumValueW), the default value's empty name included.
+  virtual std::vector<std::wstring> ValueNames() = 0;
 };
 
 class Registry {
@@ -57,6 +59,9 @@ class Registry {
   virtual std::unique_ptr<RegistryKey> CreateKey(RegRoot root, std::wstring_view subKey) = 0;
   // RegDeleteKeyW: only a key without subkeys can go.
   virtual bool DeleteKey(RegRoot root, std::wstring_view subKey) = 0;
+  // The key with its values and every subkey, in the root's view; false when the key does not
+  // exist or some part of it can't go.
+  virtual bool DeleteTree(RegRoot root, std::wstring_view subKey) = 0;
 };
 
 // ---------------------------------------------------------------- file system
@@ -109,7 +114,14 @@ class FileSystem {
   // A leftover file of that name is deleted first. Null when the file cannot be created new.
   virtual std::unique_ptr<ScratchFile> CreateScratchFile(std::wstring_view path) = 0;
   virtual std::optional<std::vector<std::uint8_t>> ReadAll(std::wstring_view path) = 0;
+  // DeleteFileW: a read-only file stays.
   virtual bool Remove(std::wstring_view path) = 0;
+  // Takes the read-only attribute off a file; false when it can't (or the file is missing).
+  virtual bool ClearReadOnly(std::wstring_view path) = 0;
+  // The path as the file system names it: full (relative parts, "/" and repeated separators
+  // resolved) and with long names for the levels that exist. Case is kept as given: compare
+  // two canonical paths without regard to case.
+  virtual std::wstring CanonicalPath(std::wstring_view path) = 0;
   // RemoveDirectoryW: only an empty folder goes.
   virtual bool RemoveFolder(std::wstring_view path) = 0;
   // True when path names an existing file (not a folder).
@@ -262,6 +274,7 @@ inline constexpr unsigned kMbYesNo = 0x04;
 inline constexpr unsigned kMbIconError = 0x10;
 inline constexpr unsigned kMbIconQuestion = 0x20;
 inline constexpr unsigned kMbIconExclamation = 0x30;
+inline constexpr unsigned kMbIconInformation = 0x40;
 inline constexpr unsigned kMbDefButton2 = 0x100;
 inline constexpr int kIdYes = 6;
 inline constexpr int kIdNo = 7;

@@ -6,6 +6,8 @@
 #include "install/file_associations.h"
 #include "install/registry_keys.h"
 #include "model/format_catalogue.h"
+#include "model/os_version_class.h"
+#include "model/system_probes.h"
 #include "platform/text_limits.h"
 
 namespace lanternix {
@@ -15,10 +17,6 @@ namespace {
 constexpr std::array<AssociationPlace, 3> kAssociationPlaces = {
     AssociationPlace::MachineDefault, AssociationPlace::FileExts, AssociationPlace::UserChoice};
 
-// The subkeys the setup writes below a class key, each ahead of its parent, the key itself last.
-constexpr std::array<std::wstring_view, 5> kClassSubKeys = {L"\\shell\\open\\command", L"\\shell\\open",
-                                                            L"\\shell", kDefaultIconSubKey, L""};
-
 std::wstring RootName(RegRoot root) {
   switch (root) {
     case RegRoot::LocalMachine:
@@ -27,16 +25,6 @@ std::wstring RootName(RegRoot root) {
     case RegRoot::ClassesRoot: return L"HKEY_CLASSES_ROOT\\";
   }
   return L"";
-}
-
-bool EqualsIgnoringCase(std::wstring_view a, std::wstring_view b) {
-  auto lower = [](wchar_t ch) {
-    return ch >= L'A' && ch <= L'Z' ? static_cast<wchar_t>(ch - L'A' + L'a') : ch;
-  };
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (lower(a[i]) != lower(b[i])) return false;
-  return true;
 }
 
 class Remover {
@@ -51,6 +39,11 @@ class Remover {
   // A key that exists and can't go is reported; a missing key is already gone.
   void DeleteKey(RegRoot root, std::wstring_view key) {
     if (Exists(root, key) && !registry_.DeleteKey(root, key)) Report(root, key, std::nullopt);
+  }
+
+  // One of the setup's own keys, whatever another program added below it since.
+  void DeleteTree(RegRoot root, std::wstring_view key) {
+    if (Exists(root, key) && !registry_.DeleteTree(root, key)) Report(root, key, std::nullopt);
   }
 
   // Only a key that nothing else has put values or subkeys into goes.
@@ -73,23 +66,20 @@ class Remover {
     if (!key || !key->SetString(name.value, text)) Report(name.root, name.key, name.value);
   }
 
-  void DeleteClassKey(RegRoot root, std::wstring_view key) {
-    for (const std::wstring_view subKey : kClassSubKeys)
-      DeleteKey(root, std::wstring(key) + std::wstring(subKey));
-  }
-
   // The association value goes back to its recorded earlier value, or goes, but only while it
-  // still names a Lanternix ProgID: another program's later choice stays. The record goes either way.
-  void RestoreAssociation(AssociationPlace place, std::wstring_view extension) {
+  // still names a Lanternix ProgID: another program's later choice stays. The record goes either
+  // way. The keys the setup had to create go with the other created keys, once empty.
+  void RestoreAssociation(AssociationPlace place, std::wstring_view extension, bool restoresUserChoice) {
     const RegistryValueName value = AssociationValueOf(place, extension);
     const RegistryValueName record = EarlierRecordOf(place, extension);
     const auto current = ReadRegistryString(registry_, value);
     const auto earlier = ReadRegistryString(registry_, record);
     if (current && IsLanternixProgId(*current)) {
       if (place == AssociationPlace::UserChoice) {
-        // The key is the setup's own creation: it was deleted and made anew.
+        // The key is the setup's own creation: it was deleted and made anew. From Windows 8 on a
+        // key without the system's hash makes Windows reset the type's default: nothing goes back.
         DeleteKey(value.root, value.key);
-        if (earlier) SetValue(value, *earlier);
+        if (earlier && restoresUserChoice) SetValue(value, *earlier);
       } else if (earlier) {
         SetValue(value, *earlier);
       } else {
@@ -98,13 +88,6 @@ class Remover {
       if (place == AssociationPlace::FileExts) DeleteEmptyDefault(value);
     }
     if (earlier) DeleteValue(record);
-
-    // The setup created the key when it wrote into a missing one; only an emptied one goes.
-    if (place == AssociationPlace::UserChoice) {
-      DeleteKeyIfEmpty(value.root, AssociationValueOf(AssociationPlace::FileExts, extension).key);
-    } else {
-      DeleteKeyIfEmpty(value.root, value.key);
-    }
   }
 
   void RemoveAddedNoOpenWith(std::wstring_view progId) {
@@ -112,7 +95,6 @@ class Remover {
     if (!ReadRegistryString(registry_, record)) return;
     const std::wstring appKey = std::wstring(kClassesKey) + std::wstring(progId);
     DeleteValue({RegRoot::CurrentUser, appKey, std::wstring(kNoOpenWithValue)});
-    DeleteKeyIfEmpty(RegRoot::CurrentUser, appKey);
     DeleteValue(record);
   }
 
@@ -136,54 +118,59 @@ class Remover {
 
 }  // namespace
 
-bool RegistrationBelongsTo(Registry& registry, std::wstring_view installFolder) {
-  const auto location =
-      ReadRegistryString(registry, {RegRoot::LocalMachine, std::wstring(kUninstallKey), L"InstallLocation"});
-  return !location || location->empty() || EqualsIgnoringCase(*location, installFolder);
+bool RegistrationBelongsTo(Platform& platform, std::wstring_view installFolder) {
+  const auto location = ReadRegistryString(
+      platform.registry, {RegRoot::LocalMachine, std::wstring(kUninstallKey), L"InstallLocation"});
+  return !location || location->empty() || IsSamePath(platform.files, *location, installFolder);
 }
 
 void RemoveRegistration(Platform& platform, std::vector<std::wstring>& leftOver) {
   Registry& registry = platform.registry;
   Remover remover(registry, leftOver);
+  const bool restoresUserChoice = WritesUserChoice(QueryOsVersionClass(platform.system));
 
   for (const FormatRow& row : FormatCatalogue)
     for (const FormatExtension& pair : row.Extensions()) {
       for (const AssociationPlace place : kAssociationPlaces)
-        remover.RestoreAssociation(place, pair.extension);
-      remover.DeleteClassKey(RegRoot::LocalMachine, std::wstring(kClassesKey) + ProgIdOf(pair.progIdStem));
+        remover.RestoreAssociation(place, pair.extension, restoresUserChoice);
+      remover.DeleteTree(RegRoot::LocalMachine, std::wstring(kClassesKey) + ProgIdOf(pair.progIdStem));
     }
   for (const std::wstring_view progId : kStoreAppProgIds) remover.RemoveAddedNoOpenWith(progId);
-  // Likewise the user's classes key, made on the way to the NoOpenWith values.
-  remover.DeleteKeyIfEmpty(RegRoot::CurrentUser, kClassesKey.substr(0, kClassesKey.size() - 1));
 
-  remover.DeleteClassKey(RegRoot::LocalMachine, kClassKey);
-  remover.DeleteClassKey(RegRoot::ClassesRoot, kApplicationKey);
-  for (const std::wstring_view parent : kBrowseVerbParents) {
-    const std::wstring verbKey = std::wstring(parent) + std::wstring(kBrowseVerb);
-    remover.DeleteKey(RegRoot::LocalMachine, verbKey + L"\\command");
-    remover.DeleteKey(RegRoot::LocalMachine, verbKey);
-    // The setup's write made "Directory\\shell" and "Drive\\shell" where the system had none.
-    for (std::wstring_view key = parent.substr(0, parent.size() - 1); key.size() > kClassesKey.size();
-         key = key.substr(0, key.rfind(L'\\')))
-      remover.DeleteKeyIfEmpty(RegRoot::LocalMachine, key);
-  }
+  remover.DeleteTree(RegRoot::LocalMachine, kClassKey);
+  remover.DeleteTree(RegRoot::ClassesRoot, kApplicationKey);
+  for (const std::wstring_view parent : kBrowseVerbParents)
+    remover.DeleteTree(RegRoot::LocalMachine, std::wstring(parent) + std::wstring(kBrowseVerb));
 
   // The capabilities are only registered while RegisteredApplications points at them.
   const RegistryValueName registered{kCapabilitiesRoot, std::wstring(kRegisteredApplicationsKey),
                                      std::wstring(kRegisteredApplicationName)};
   if (const auto target = ReadRegistryString(registry, registered);
-      target && EqualsIgnoringCase(*target, kCapabilitiesKey))
+      target && EqualIgnoringCase(*target, kCapabilitiesKey))
     remover.DeleteValue(registered);
-  remover.DeleteKey(kCapabilitiesRoot, kCapabilityAssociationsKey);
-  remover.DeleteKey(kCapabilitiesRoot, kCapabilitiesKey);
-  // The program's own key also holds the setup's records; it goes below, once empty.
-  for (const std::wstring_view subKey : {L"\\shell\\open\\command", L"\\shell\\open", L"\\shell"})
-    remover.DeleteKey(kCapabilitiesRoot, std::wstring(kAppKey) + std::wstring(subKey));
 
-  for (const auto& [root, key] : RecordKeys()) remover.DeleteKeyIfEmpty(root, key);
+  // Keys outside the setup's own that it had to make (a missing ".ext", "Directory\shell", ...),
+  // deepest first; one that something else has put values or subkeys into since stays.
+  for (const RegRoot root : {RegRoot::LocalMachine, RegRoot::CurrentUser})
+    for (const std::wstring& key : CreatedKeysOf(registry, root)) remover.DeleteKeyIfEmpty(root, key);
+
+  // The records go once everything they name is taken back; with something left, a second run
+  // still needs them.
+  const bool complete = leftOver.empty();
+  for (const auto& [root, key] : RecordKeys()) {
+    if (complete)
+      remover.DeleteTree(root, key);
+    else
+      remover.DeleteKeyIfEmpty(root, key);
+  }
+  // The machine area is the setup's (capabilities, the open command, the records); the user's
+  // holds only records, and goes once nothing else is in it.
+  remover.DeleteTree(kCapabilitiesRoot, std::wstring(kAppKey) + L"\\shell");
+  remover.DeleteTree(kCapabilitiesRoot, kCapabilitiesKey);
+  if (complete) remover.DeleteTree(kCapabilitiesRoot, kAppKey);
   remover.DeleteKeyIfEmpty(kCapabilitiesRoot, kAppKey);
   remover.DeleteKeyIfEmpty(RegRoot::CurrentUser, kAppKey);
-  remover.DeleteKey(RegRoot::LocalMachine, kUninstallKey);
+  remover.DeleteTree(RegRoot::LocalMachine, kUninstallKey);
 
   platform.shell.NotifyAssociationsChanged();
 }

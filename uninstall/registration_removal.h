@@ -12,8 +12,9 @@
 namespace lanternix {
 
 // Whether the registration belongs to the installation in installFolder (ending in "\"): the
-// uninstall entry is missing or names that folder. A later installation elsewhere keeps its own.
-bool RegistrationBelongsTo(Registry& registry, std::wstring_view installFolder);
+// uninstall entry is missing or names that folder, however either was typed. A later
+// installation elsewhere keeps its own.
+bool RegistrationBelongsTo(Platform& platform, std::wstring_view installFolder);
 
 // Removes what is still the setup's and adds a line to leftOver for each key or value that
 // should go but can't. Notifies the shell that associations changed.

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "install/association_records.h"
 #include "install/install_log.h"
+#include "install/registry_keys.h"
 #include "install/shortcuts.h"
 #include "install/viewer_ini.h"
 #include "model/product.h"
@@ -15,18 +17,9 @@ namespace lanternix {
 
 namespace {
 
-constexpr std::wstring_view kOthersSection = L"others";
-constexpr std::wstring_view kIniFolderKey = L"ini_folder";
-
-wchar_t AsciiLower(wchar_t ch) {
-  return ch >= L'A' && ch <= L'Z' ? static_cast<wchar_t>(ch - L'A' + L'a') : ch;
-}
-
-std::wstring Lower(std::wstring_view text) {
-  std::wstring out(text);
-  std::transform(out.begin(), out.end(), out.begin(), AsciiLower);
-  return out;
-}
+// The payload's icon library, which the setup keeps when the one installed is newer or not the
+// publisher's.
+constexpr std::wstring_view kIconLibraryEntry = L"Plugins/Icons.dll";
 
 std::wstring_view Trim(std::wstring_view text) {
   while (!text.empty() && (text.front() == L' ' || text.front() == L'\t')) text.remove_prefix(1);
@@ -61,9 +54,11 @@ class FileRemover {
  public:
   FileRemover(FileSystem& files, std::vector<std::wstring>& leftOver) : files_(files), leftOver_(leftOver) {}
 
-  // A file that is gone already counts as removed.
+  // A file that is gone already counts as removed; a read-only one goes too.
   void RemoveFile(std::wstring_view path) {
-    if (files_.FileExists(path) && !files_.Remove(path)) leftOver_.emplace_back(path);
+    if (!files_.FileExists(path)) return;
+    files_.ClearReadOnly(path);
+    if (!files_.Remove(path)) leftOver_.emplace_back(path);
   }
 
   // A folder that still holds something (the user's own files) stays, and that is no failure.
@@ -78,36 +73,36 @@ class FileRemover {
   std::vector<std::wstring>& leftOver_;
 };
 
-bool IsInside(std::wstring_view path, std::wstring_view folder) {
-  return path.size() > folder.size() && Lower(path.substr(0, folder.size())) == Lower(folder);
-}
-
-// A link of ours by name goes only while it still leads into the installation folder; one the
-// user pointed elsewhere, or that a later installation elsewhere made, stays.
+// A link of ours by name goes only while it still leads to exactly the file the setup pointed it
+// at: one the user pointed elsewhere, or that another installation made, stays.
 void RemoveLinkIfOurs(Platform& platform, FileRemover& remover, std::wstring_view linkPath,
-                      std::wstring_view installFolder) {
+                      std::wstring_view expectedTarget) {
   const auto target = platform.shell.ShellLinkTarget(linkPath);
-  if (target && IsInside(*target, installFolder)) remover.RemoveFile(linkPath);
+  if (target && IsSamePath(platform.files, *target, expectedTarget)) remover.RemoveFile(linkPath);
 }
 
 void RemoveLinks(Platform& platform, FileRemover& remover, std::wstring_view installFolder) {
+  const std::wstring viewer = std::wstring(installFolder) + std::wstring(kViewerExe);
   for (const int csidl : {kCsidlDesktop, kCsidlCommonDesktopDirectory}) {
     const std::wstring desktop = GetSpecialFolderPath(platform, csidl);
     for (const std::wstring_view link : {kDesktopViewerLink, kDesktopThumbnailsLink})
-      RemoveLinkIfOurs(platform, remover, desktop + std::wstring(link), installFolder);
+      RemoveLinkIfOurs(platform, remover, desktop + std::wstring(link), viewer);
   }
+  std::vector<std::pair<std::wstring, std::wstring>> links = {
+      {VersionLinkName(kProductMajor, kProductMinor), viewer},
+      {std::wstring(kGroupThumbnailsLink), viewer},
+      {std::wstring(kUninstallLink), std::wstring(installFolder) + std::wstring(kUninstallerExe)}};
+  for (const GroupDocument& document : kGroupDocuments)
+    links.emplace_back(document.linkName, std::wstring(installFolder) + std::wstring(document.fileName));
   for (const int csidl : {kCsidlPrograms, kCsidlCommonPrograms}) {
     const std::wstring group = GetSpecialFolderPath(platform, csidl) + std::wstring(kGroupFolderName) + L"\\";
-    std::vector<std::wstring> links = {VersionLinkName(kProductMajor, kProductMinor),
-                                       std::wstring(kGroupThumbnailsLink), std::wstring(kUninstallLink)};
-    for (const GroupDocument& document : kGroupDocuments) links.emplace_back(document.linkName);
-    for (const std::wstring& link : links) RemoveLinkIfOurs(platform, remover, group + link, installFolder);
+    for (const auto& [link, target] : links) RemoveLinkIfOurs(platform, remover, group + link, target);
     remover.RemoveFolderIfEmpty(group);
   }
 }
 
 void RemoveSettings(FileRemover& remover, const SettingsFiles& settings, bool purge) {
-  if (!settings.programFolderIni.empty() && (purge || settings.programFolderIniIsRedirectOnly))
+  if (!settings.programFolderIni.empty() && (purge || settings.programFolderIniIsSetupOnly))
     remover.RemoveFile(settings.programFolderIni);
   if (purge && !settings.redirectedIni.empty()) {
     remover.RemoveFile(settings.redirectedIni);
@@ -115,12 +110,47 @@ void RemoveSettings(FileRemover& remover, const SettingsFiles& settings, bool pu
   }
 }
 
-void RemovePayload(FileRemover& remover, const UninstallRequest& request) {
+// What the setup recorded of this installation, read before the registration goes.
+struct InstallationRecord {
+  bool keptIconLibrary = false;
+  std::wstring createdFolder;
+};
+
+InstallationRecord ReadInstallationRecord(Registry& registry) {
+  InstallationRecord record;
+  const std::wstring key(kUninstallKey);
+  record.keptIconLibrary =
+      ReadRegistryString(registry, {RegRoot::LocalMachine, key, std::wstring(kKeptIconLibraryValue)})
+          .has_value();
+  record.createdFolder =
+      ReadRegistryString(registry, {RegRoot::LocalMachine, key, std::wstring(kCreatedFolderValue)})
+          .value_or(L"");
+  return record;
+}
+
+// The installation folder, then each folder above it up to the one the setup created.
+std::vector<std::wstring> FoldersToRemove(FileSystem& files, std::wstring_view installFolder,
+                                          std::wstring_view createdFolder) {
+  std::vector<std::wstring> folders = {std::wstring(installFolder)};
+  if (createdFolder.empty() || !IsSameOrInsidePath(files, installFolder, createdFolder)) return folders;
+  std::wstring folder(installFolder);
+  while (!IsSamePath(files, folder, createdFolder)) {
+    while (!folder.empty() && folder.back() == L'\\') folder.pop_back();
+    folder = FolderOfPath(folder);
+    // A drive or share root is never one the setup created.
+    if (folder.size() <= 3 || !IsSameOrInsidePath(files, folder, createdFolder)) break;
+    folders.push_back(folder);
+  }
+  return folders;
+}
+
+void RemovePayload(FileRemover& remover, const UninstallRequest& request, bool keptIconLibrary) {
   std::vector<std::wstring_view> folders;
   for (const std::wstring_view entry : request.payloadEntries) {
     if (entry.ends_with(L'/')) {
       folders.push_back(entry);
-    } else if (!(request.leaveUninstaller && Lower(entry) == Lower(kUninstallerExe))) {
+    } else if (!(request.leaveUninstaller && EqualIgnoringCase(entry, kUninstallerExe)) &&
+               !(keptIconLibrary && EqualIgnoringCase(entry, kIconLibraryEntry))) {
       remover.RemoveFile(EntryPath(request.installFolder, entry));
     }
   }
@@ -130,14 +160,14 @@ void RemovePayload(FileRemover& remover, const UninstallRequest& request) {
   });
   for (const std::wstring_view folder : folders)
     remover.RemoveFolderIfEmpty(EntryPath(request.installFolder, folder));
-  if (!request.leaveUninstaller) remover.RemoveFolderIfEmpty(request.installFolder);
 }
 
 }  // namespace
 
-bool IniHoldsOnlyRedirect(SystemInfo& system, std::span<const std::uint8_t> bytes) {
+bool IniHoldsOnlySetupEntries(SystemInfo& system, std::span<const std::uint8_t> bytes) {
   const std::wstring text = DecodeIni(system, bytes);
   std::wstring section;
+  bool redirects = false, toolbarPair = false;
   std::size_t start = 0;
   while (start <= text.size()) {
     const std::size_t end = std::min(text.find(L'\n', start), text.size());
@@ -145,14 +175,25 @@ bool IniHoldsOnlyRedirect(SystemInfo& system, std::span<const std::uint8_t> byte
     start = end + 1;
     if (line.empty() || line.front() == L';') continue;
     if (line.front() == L'[') {
-      section = Lower(Trim(line.substr(
-          1, line.find(L']') == std::wstring_view::npos ? std::wstring_view::npos : line.find(L']') - 1)));
+      section = Trim(line.substr(
+          1, line.find(L']') == std::wstring_view::npos ? std::wstring_view::npos : line.find(L']') - 1));
       continue;
     }
-    const std::wstring key = Lower(Trim(line.substr(0, line.find(L'='))));
-    if (section != kOthersSection || key != kIniFolderKey) return false;
+    const std::size_t equals = line.find(L'=');
+    const std::wstring_view key = Trim(line.substr(0, equals));
+    const std::wstring_view value = equals == std::wstring_view::npos ? L"" : Trim(line.substr(equals + 1));
+    if (EqualIgnoringCase(section, kOthersSection) && EqualIgnoringCase(key, kIniFolderKey)) {
+      redirects = true;
+    } else if (EqualIgnoringCase(section, kToolbarSection) &&
+               ((EqualIgnoringCase(key, kSkinKey) && EqualIgnoringCase(value, kPortableToolbarSkin)) ||
+                (EqualIgnoringCase(key, kSizeKey) && value == kPortableToolbarSize))) {
+      toolbarPair = true;
+    } else {
+      return false;
+    }
   }
-  return true;
+  // Without a redirect the toolbar values are the viewer's own settings.
+  return redirects || !toolbarPair;
 }
 
 SettingsFiles FindSettingsFiles(Platform& platform, std::wstring_view installFolder) {
@@ -161,10 +202,10 @@ SettingsFiles FindSettingsFiles(Platform& platform, std::wstring_view installFol
   if (!platform.files.FileExists(programFolderIni)) return settings;
   settings.programFolderIni = programFolderIni;
   if (const auto bytes = platform.files.ReadAll(programFolderIni))
-    settings.programFolderIniIsRedirectOnly = IniHoldsOnlyRedirect(platform.system, *bytes);
+    settings.programFolderIniIsSetupOnly = IniHoldsOnlySetupEntries(platform.system, *bytes);
 
   const std::wstring redirect =
-      platform.profiles.ReadString(programFolderIni, L"Others", L"INI_Folder", kLongTextChars);
+      platform.profiles.ReadString(programFolderIni, kOthersSection, kIniFolderKey, kLongTextChars);
   if (redirect.empty()) return settings;
   std::wstring folder =
       redirect.find(L'%') != std::wstring::npos ? ExpandIniFolder(platform.system, redirect) : redirect;
@@ -172,7 +213,8 @@ SettingsFiles FindSettingsFiles(Platform& platform, std::wstring_view installFol
   if (folder.empty()) return settings;
   const std::wstring redirectedIni = WithBackslash(folder) + std::wstring(kViewerIniName);
   // A redirect back to the program folder names the same file, which is not a second one.
-  if (Lower(redirectedIni) != Lower(programFolderIni) && platform.files.FileExists(redirectedIni))
+  if (!IsSamePath(platform.files, redirectedIni, programFolderIni) &&
+      platform.files.FileExists(redirectedIni))
     settings.redirectedIni = redirectedIni;
   return settings;
 }
@@ -180,7 +222,7 @@ SettingsFiles FindSettingsFiles(Platform& platform, std::wstring_view installFol
 std::vector<std::wstring> SettingsToKeep(Platform& platform, std::wstring_view installFolder) {
   const SettingsFiles settings = FindSettingsFiles(platform, installFolder);
   std::vector<std::wstring> kept;
-  if (!settings.programFolderIni.empty() && !settings.programFolderIniIsRedirectOnly)
+  if (!settings.programFolderIni.empty() && !settings.programFolderIniIsSetupOnly)
     kept.push_back(settings.programFolderIni);
   if (!settings.redirectedIni.empty()) kept.push_back(settings.redirectedIni);
   return kept;
@@ -192,17 +234,29 @@ UninstallOutcome Uninstall(Platform& platform, const UninstallRequest& request) 
     outcome.status = kUninstallRefused;
     return outcome;
   }
-  const std::wstring installFolder = WithBackslash(request.installFolder);
+  UninstallRequest normalised = request;
+  normalised.installFolder = WithBackslash(request.installFolder);
+  const std::wstring& installFolder = normalised.installFolder;
   FileRemover remover(platform.files, outcome.leftOver);
 
   // The settings are looked at before the payload goes: the redirect is read from the file.
   RemoveSettings(remover, FindSettingsFiles(platform, installFolder), request.purgeSettings);
+  // A failed silent run leaves its log in the program folder; it is the setup's, not the user's.
+  remover.RemoveFile(installFolder + std::wstring(kInstallLogName));
   RemoveLinks(platform, remover, installFolder);
-  if (RegistrationBelongsTo(platform.registry, installFolder)) RemoveRegistration(platform, outcome.leftOver);
-  UninstallRequest normalised = request;
-  normalised.installFolder = installFolder;
-  RemovePayload(remover, normalised);
+  InstallationRecord record;
+  if (RegistrationBelongsTo(platform, installFolder)) {
+    record = ReadInstallationRecord(platform.registry);
+    RemoveRegistration(platform, outcome.leftOver);
+  }
+  RemovePayload(remover, normalised, record.keptIconLibrary);
 
+  std::vector<std::wstring> folders = FoldersToRemove(platform.files, installFolder, record.createdFolder);
+  if (request.leaveUninstaller) {
+    outcome.foldersAfterUninstaller = std::move(folders);
+  } else {
+    for (const std::wstring& folder : folders) remover.RemoveFolderIfEmpty(folder);
+  }
   outcome.status = outcome.leftOver.empty() ? kUninstallRemoved : kUninstallIncomplete;
   return outcome;
 }
@@ -210,6 +264,96 @@ UninstallOutcome Uninstall(Platform& platform, const UninstallRequest& request) 
 void LogLeftOver(Platform& platform, std::wstring_view logPath, const UninstallOutcome& outcome) {
   const std::wstring notRemoved = platform.resources.String(IDS_UNINSTALL_NOT_REMOVED, kShortTextChars);
   for (const std::wstring& item : outcome.leftOver) AppendLogEntry(platform, logPath, notRemoved + item);
+}
+
+namespace {
+
+std::wstring Text(Platform& platform, unsigned id) {
+  return platform.resources.String(id, kLongTextChars);
+}
+
+class RunReporter {
+ public:
+  RunReporter(Platform& platform, const UninstallerRun& run)
+      : platform_(platform),
+        run_(run),
+        caption_(Text(platform, IDS_UNINSTALL_CAPTION)),
+        logPath_(platform.files.TempFolder() + std::wstring(kUninstallLogName)) {}
+
+  // A message box, or silently a log entry: what stopped the run before anything was removed.
+  // A failure is logged in either case.
+  int Refuse(unsigned id, int status) {
+    const std::wstring message = Text(platform_, id);
+    if (run_.silent || status == kUninstallIncomplete) AppendLogEntry(platform_, logPath_, message);
+    if (!run_.silent) platform_.messages.Show(message, caption_, kMbIconExclamation);
+    return status;
+  }
+
+  // The log lines and, unless silent, the final message.
+  void Report(const UninstallOutcome& outcome) {
+    LogLeftOver(platform_, logPath_, outcome);
+    if (run_.silent) return;
+    if (outcome.leftOver.empty()) {
+      platform_.messages.Show(Text(platform_, IDS_UNINSTALL_REMOVED), caption_, kMbIconInformation);
+      return;
+    }
+    std::wstring message = Text(platform_, IDS_UNINSTALL_INCOMPLETE) + L"\n\n";
+    for (const std::wstring& item : outcome.leftOver) message += item + L"\n";
+    message += L"\n" + Text(platform_, IDS_UNINSTALL_LOG_NOTE) + L"\n" + logPath_;
+    platform_.messages.Show(message, caption_, kMbIconExclamation);
+  }
+
+ private:
+  Platform& platform_;
+  const UninstallerRun& run_;
+  std::wstring caption_;
+  std::wstring logPath_;
+};
+
+UninstallOutcome UninstallerLeftOver(const UninstallerRun& run) {
+  UninstallOutcome outcome;
+  outcome.status = kUninstallIncomplete;
+  outcome.leftOver.push_back(run.uninstallerPath);
+  return outcome;
+}
+
+}  // namespace
+
+int RunUninstaller(Platform& platform, UninstallerHost& host, const UninstallerRun& run) {
+  RunReporter reporter(platform, run);
+  if (platform.system.TopLevelWindowExists(kViewerWindowClass))
+    return reporter.Refuse(IDS_UNINSTALL_VIEWER_RUNNING, kUninstallRefused);
+
+  UninstallRequest request;
+  request.installFolder = FolderOfPath(run.uninstallerPath);
+  request.payloadEntries = run.payloadEntries;
+  request.purgeSettings = run.purge;
+  request.leaveUninstaller = true;
+  if (!run.silent) {
+    switch (host.Confirm(request.installFolder, SettingsToKeep(platform, request.installFolder),
+                         request.purgeSettings)) {
+      case UninstallerHost::Answer::Yes: break;
+      case UninstallerHost::Answer::No: return kUninstallCancelled;
+      case UninstallerHost::Answer::Failed:
+        return reporter.Refuse(IDS_UNINSTALL_NO_CONFIRMATION, kUninstallIncomplete);
+    }
+  }
+
+  UninstallOutcome outcome = Uninstall(platform, request);
+  // The viewer may have been started while the question was open.
+  if (outcome.status == kUninstallRefused)
+    return reporter.Refuse(IDS_UNINSTALL_VIEWER_RUNNING, kUninstallRefused);
+  // With something left the uninstaller stays too, so that it can be run again; so it does when
+  // the copy that would remove it can't be made.
+  if (outcome.leftOver.empty() && !host.PrepareRemovalCopy()) outcome = UninstallerLeftOver(run);
+  // The message comes first: the copy waits for this process, however long the message is open.
+  reporter.Report(outcome);
+  if (!outcome.leftOver.empty()) return outcome.status;
+  if (!host.StartRemovalCopy(outcome.foldersAfterUninstaller)) {
+    reporter.Report(UninstallerLeftOver(run));
+    return kUninstallIncomplete;
+  }
+  return kUninstallRemoved;
 }
 
 }  // namespace lanternix

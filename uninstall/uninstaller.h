@@ -16,6 +16,10 @@ namespace lanternix {
 inline constexpr int kUninstallRemoved = 0;
 inline constexpr int kUninstallIncomplete = 1;
 inline constexpr int kUninstallRefused = 2;
+inline constexpr int kUninstallCancelled = 3;
+
+// The uninstaller's log, in the user's temporary folder.
+inline constexpr std::wstring_view kUninstallLogName = L"Lanternix_Uninstall.log";
 
 struct UninstallRequest {
   // The installation folder, ending in "\".
@@ -32,21 +36,26 @@ struct UninstallOutcome {
   int status = kUninstallRemoved;
   // What should have gone but could not: file paths and registry keys, one per line.
   std::vector<std::wstring> leftOver;
+  // With leaveUninstaller: the installation folder and the folders the setup created above it,
+  // innermost first, each to go once empty after the uninstaller's own file.
+  std::vector<std::wstring> foldersAfterUninstaller;
 };
 
 // The viewer's settings file in the program folder and, when that one redirects, the per-user
 // one; empty paths when there is none.
 struct SettingsFiles {
   std::wstring programFolderIni;
-  // Set when the program-folder file holds nothing but the [Others] INI_Folder redirect.
-  bool programFolderIniIsRedirectOnly = false;
+  // Set when the program-folder file holds nothing of the user's: the [Others] INI_Folder
+  // redirect, with or without the setup's portable toolbar pair.
+  bool programFolderIniIsSetupOnly = false;
   std::wstring redirectedIni;
 };
 SettingsFiles FindSettingsFiles(Platform& platform, std::wstring_view installFolder);
 
 // True when an INI file's bytes (ANSI, or UTF-16LE with its byte-order mark) hold no key other
-// than [Others] INI_Folder; comments, blank lines and empty sections don't count.
-bool IniHoldsOnlyRedirect(SystemInfo& system, std::span<const std::uint8_t> bytes);
+// than [Others] INI_Folder and, next to that redirect, the portable toolbar pair exactly as the
+// setup writes it; comments, blank lines and empty sections don't count.
+bool IniHoldsOnlySetupEntries(SystemInfo& system, std::span<const std::uint8_t> bytes);
 
 // The settings the user would lose with purgeSettings, for the confirmation: the per-user file
 // and a program-folder file that holds settings, each only when it exists.
@@ -58,5 +67,34 @@ UninstallOutcome Uninstall(Platform& platform, const UninstallRequest& request);
 
 // The log lines of an outcome: one per item that is left, nothing for a complete removal.
 void LogLeftOver(Platform& platform, std::wstring_view logPath, const UninstallOutcome& outcome);
+
+// What lt_uninstall.exe needs of the system beyond the platform: its confirmation and the
+// temporary copy of itself that removes its own file once it has ended.
+class UninstallerHost {
+ public:
+  enum class Answer { Yes, No, Failed };
+  virtual ~UninstallerHost() = default;
+  // Asks once, the folder and the settings shown; purge is the settings box, in and out.
+  virtual Answer Confirm(std::wstring_view installFolder, const std::vector<std::wstring>& settings,
+                         bool& purge) = 0;
+  // Copies the uninstaller to a place of its own and holds the copy; false when that fails.
+  virtual bool PrepareRemovalCopy() = 0;
+  // Starts the prepared copy, which waits for this process to end, removes the uninstaller's
+  // file and then each folder once empty, in order. False when it could not start.
+  virtual bool StartRemovalCopy(const std::vector<std::wstring>& folders) = 0;
+};
+
+struct UninstallerRun {
+  bool silent = false;
+  bool purge = false;
+  // The running lt_uninstall.exe: the installation it removes is the one it lies in.
+  std::wstring uninstallerPath;
+  std::span<const std::wstring_view> payloadEntries;
+};
+
+// The whole run of lt_uninstall.exe: the viewer check, the confirmation (unless silent), the
+// removal, the log, the final message (unless silent) and, after a complete removal, the copy
+// that removes the uninstaller itself. Returns the exit status.
+int RunUninstaller(Platform& platform, UninstallerHost& host, const UninstallerRun& run);
 
 }  // namespace lanternix

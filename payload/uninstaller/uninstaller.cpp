@@ -1,23 +1,25 @@
 // lt_uninstall.exe, the uninstaller the setup installs and registers: the Win32 edge around the
-// uninstall engine. It reads its options, asks (unless silent), lets the engine remove the
-// installation it lies in, reports, and hands the removal of its own file to a copy of itself
-// in the temporary folder, which waits for this process to end.
+// uninstall engine's run. It reads its options and gives the run its confirmation dialog and the
+// copy of itself, in a fresh private folder under the temporary folder, that removes its own
+// file once this process has ended.
 //
 //   lt_uninstall.exe [/silent] [/purge]
 //
 // Exit status: 0 removed, 1 something could not be removed (listed in the log), 2 refused
 // because the viewer runs, 3 the user answered No.
 #include <windows.h>
+#include <objbase.h>
+#include <sddl.h>
 #include <shellapi.h>
 
 #include <string>
 #include <vector>
 
-#include "install/install_log.h"
 #include "model/product.h"
 #include "model/system_probes.h"
 #include "payload_entries.h"
 #include "platform/text_limits.h"
+#include "platform/win32/dll_search.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/win32_platform.h"
 #include "uninstall/uninstall_resources.h"
@@ -27,18 +29,22 @@ namespace {
 
 using namespace lanternix;
 
-constexpr int kUninstallCancelled = 3;
-constexpr std::wstring_view kLogName = L"Lanternix_Uninstall.log";
-// Options only the temporary copy gets: the file to remove and the process to wait for.
+// Options only the temporary copy gets: the file to remove, the inherited handle of the process
+// to wait for, and the folders to remove afterwards (each once empty, in order).
 constexpr std::wstring_view kRemoveOption = L"/remove=";
 constexpr std::wstring_view kWaitOption = L"/wait=";
-constexpr DWORD kWaitForOriginalMs = 60'000;
+constexpr std::wstring_view kFolderOption = L"/folder=";
+constexpr std::wstring_view kCopyFolderPrefix = L"lt_uninstall-";
+// The loader may hold the image a moment after the process has ended.
+constexpr int kDeleteAttempts = 50;
+constexpr DWORD kDeleteRetryMs = 100;
 
 struct Options {
   bool silent = false;
   bool purge = false;
   std::wstring removeFile;
-  DWORD waitForProcess = 0;
+  HANDLE waitForProcess = nullptr;
+  std::vector<std::wstring> folders;
 };
 
 bool EqualsIgnoringCase(std::wstring_view a, std::wstring_view b) {
@@ -62,9 +68,11 @@ Options ReadOptions() {
       options.purge = true;
     else if (StartsWithIgnoringCase(argument, kRemoveOption))
       options.removeFile = argument.substr(kRemoveOption.size());
+    else if (StartsWithIgnoringCase(argument, kFolderOption))
+      options.folders.emplace_back(argument.substr(kFolderOption.size()));
     else if (StartsWithIgnoringCase(argument, kWaitOption))
-      options.waitForProcess =
-          static_cast<DWORD>(std::wcstoul(arguments[i] + kWaitOption.size(), nullptr, 10));
+      options.waitForProcess = reinterpret_cast<HANDLE>(
+          static_cast<std::uintptr_t>(std::wcstoull(arguments[i] + kWaitOption.size(), nullptr, 10)));
   }
   LocalFree(arguments);
   return options;
@@ -77,49 +85,159 @@ std::wstring OwnPath() {
   return path;
 }
 
-std::wstring Text(Platform& platform, unsigned id) {
-  return platform.resources.String(id, kLongTextChars);
+// A quoted command-line argument: a "\" right before the closing quote would escape it.
+std::wstring QuotedArgument(std::wstring_view option, std::wstring path) {
+  while (!path.empty() && path.back() == L'\\') path.pop_back();
+  return L" " + std::wstring(option) + L"\"" + path + L"\"";
 }
 
 // ---------------------------------------------------------------- the temporary copy
 
-// Runs from the temporary folder: once the uninstaller has ended, its file and the then empty
-// installation folder go; the copy itself goes at the next restart.
-int RemoveOriginal(const Options& options) {
-  if (options.waitForProcess != 0) {
-    if (const win32::UniqueKernelHandle process{OpenProcess(SYNCHRONIZE, FALSE, options.waitForProcess)})
-      WaitForSingleObject(process.Get(), kWaitForOriginalMs);
-  }
-  // The loader may hold the image a moment after the process has ended.
-  for (int attempt = 0; attempt < 50 && !DeleteFileW(options.removeFile.c_str()) &&
-                        GetFileAttributesW(options.removeFile.c_str()) != INVALID_FILE_ATTRIBUTES;
+void DeleteWithRetries(const std::wstring& path) {
+  SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  for (int attempt = 0; attempt < kDeleteAttempts && !DeleteFileW(path.c_str()) &&
+                        GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
        ++attempt)
-    Sleep(100);
-  std::wstring folder = FolderOfPath(options.removeFile);
-  while (!folder.empty() && folder.back() == L'\\') folder.pop_back();
-  RemoveDirectoryW(folder.c_str());
+    Sleep(kDeleteRetryMs);
+}
+
+// Runs from its private folder: once the uninstaller has ended, however long its last message
+// stayed open, its file and the folders it names go; the copy and its folder go at the next
+// restart.
+int RemoveOriginal(const Options& options) {
+  if (options.waitForProcess) {
+    const win32::UniqueKernelHandle process{options.waitForProcess};
+    WaitForSingleObject(process.Get(), INFINITE);
+  }
+  DeleteWithRetries(options.removeFile);
+  for (const std::wstring& folder : options.folders) RemoveDirectoryW(folder.c_str());
   const std::wstring self = OwnPath();
+  std::wstring ownFolder = FolderOfPath(self);
+  while (!ownFolder.empty() && ownFolder.back() == L'\\') ownFolder.pop_back();
   MoveFileExW(self.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  MoveFileExW(ownFolder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
   return 0;
 }
 
-bool StartRemovalCopy(Platform& platform, const std::wstring& ownPath) {
-  const std::wstring copy =
-      platform.files.TempFolder() + L"lt_uninstall-" + std::to_wstring(GetCurrentProcessId()) + L".exe";
-  if (!CopyFileW(ownPath.c_str(), copy.c_str(), FALSE)) return false;
-  std::wstring commandLine = L"\"" + copy + L"\" " + std::wstring(kRemoveOption) + L"\"" + ownPath + L"\" " +
-                             std::wstring(kWaitOption) + std::to_wstring(GetCurrentProcessId());
+// "D:P(A;OICI;FA;;;<user>)(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)": full access for the running user,
+// Administrators and SYSTEM, nothing inherited from the temporary folder.
+win32::UniqueLocal PrivateFolderSecurity() {
+  win32::UniqueKernelHandle token;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Put())) return {};
+  DWORD size = 0;
+  GetTokenInformation(token.Get(), TokenUser, nullptr, 0, &size);
+  std::vector<std::uint8_t> buffer(size);
+  if (size == 0 || !GetTokenInformation(token.Get(), TokenUser, buffer.data(), size, &size)) return {};
+  LPWSTR sidText = nullptr;
+  if (!ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &sidText)) return {};
+  const win32::UniqueLocal sidHolder{sidText};
+  const std::wstring sddl =
+      L"D:P(A;OICI;FA;;;" + std::wstring(sidText) + L")(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)";
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, &descriptor,
+                                                            nullptr))
+    return {};
+  return win32::UniqueLocal{descriptor};
+}
+
+// "lt_uninstall-{GUID}": a name no other process can guess before it exists.
+std::wstring UnpredictableFolderName() {
+  GUID guid{};
+  wchar_t text[64] = {};
+  if (FAILED(CoCreateGuid(&guid)) || StringFromGUID2(guid, text, static_cast<int>(std::size(text))) == 0)
+    return {};
+  return std::wstring(kCopyFolderPrefix) + text;
+}
+
+// ---------------------------------------------------------------- the Win32 edge of the run
+
+class Win32UninstallerHost final : public UninstallerHost {
+ public:
+  Win32UninstallerHost(Platform& platform, std::wstring ownPath)
+      : platform_(platform), ownPath_(std::move(ownPath)) {}
+  ~Win32UninstallerHost() override { DiscardCopy(); }
+  Win32UninstallerHost(const Win32UninstallerHost&) = delete;
+  Win32UninstallerHost& operator=(const Win32UninstallerHost&) = delete;
+
+  Answer Confirm(std::wstring_view installFolder, const std::vector<std::wstring>& settings,
+                 bool& purge) override;
+  bool PrepareRemovalCopy() override;
+  bool StartRemovalCopy(const std::vector<std::wstring>& folders) override;
+
+ private:
+  void DiscardCopy() {
+    heldCopy_.Reset();
+    if (!copyPath_.empty()) DeleteFileW(copyPath_.c_str());
+    if (!copyFolder_.empty()) RemoveDirectoryW(copyFolder_.c_str());
+    copyPath_.clear();
+    copyFolder_.clear();
+  }
+
+  Platform& platform_;
+  std::wstring ownPath_;
+  std::wstring copyFolder_;
+  std::wstring copyPath_;
+  // Held without write or delete sharing until the copy runs, so nothing can swap the file the
+  // elevated process is about to start.
+  win32::UniqueFile heldCopy_;
+};
+
+bool Win32UninstallerHost::PrepareRemovalCopy() {
+  const std::wstring name = UnpredictableFolderName();
+  const win32::UniqueLocal security = PrivateFolderSecurity();
+  if (name.empty() || !security) return false;
+  SECURITY_ATTRIBUTES attributes{sizeof attributes, security.Get(), FALSE};
+  const std::wstring folder = platform_.files.TempFolder() + name;
+  // Fails when the name exists: only a folder made here and now is trusted.
+  if (!CreateDirectoryW(folder.c_str(), &attributes)) return false;
+  copyFolder_ = folder;
+  const std::wstring copy = folder + L"\\" + std::wstring(kUninstallerExe);
+  if (!CopyFileW(ownPath_.c_str(), copy.c_str(), TRUE)) {
+    DiscardCopy();
+    return false;
+  }
+  copyPath_ = copy;
+  heldCopy_.Reset(CreateFileW(copy.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!heldCopy_) {
+    DiscardCopy();
+    return false;
+  }
+  return true;
+}
+
+bool Win32UninstallerHost::StartRemovalCopy(const std::vector<std::wstring>& folders) {
+  if (!heldCopy_) return false;
+  // The copy inherits a handle to this process to wait on: a process id could be reused.
+  win32::UniqueKernelHandle self;
+  if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), self.Put(), SYNCHRONIZE,
+                       TRUE, 0))
+    return false;
+  std::wstring commandLine = L"\"" + copyPath_ + L"\"" + QuotedArgument(kRemoveOption, ownPath_) + L" " +
+                             std::wstring(kWaitOption) +
+                             std::to_wstring(reinterpret_cast<std::uintptr_t>(self.Get()));
+  for (const std::wstring& folder : folders) commandLine += QuotedArgument(kFolderOption, folder);
+
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  // Started from the temporary folder, so its current folder does not hold the installation's.
-  const std::wstring temp = platform.files.TempFolder();
-  if (!CreateProcessW(copy.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, temp.c_str(),
-                      &startup, &process)) {
-    DeleteFileW(copy.c_str());
+  // Started in its own folder, so no current folder holds the installation's. Out of a
+  // deployment tool's job where the job allows it, so that the job's end does not kill it.
+  bool started = false;
+  for (const DWORD flags : {DWORD{CREATE_BREAKAWAY_FROM_JOB}, DWORD{0}}) {
+    started = CreateProcessW(copyPath_.c_str(), commandLine.data(), nullptr, nullptr, TRUE, flags, nullptr,
+                             copyFolder_.c_str(), &startup, &process) != 0;
+    if (started || GetLastError() != ERROR_ACCESS_DENIED) break;
+  }
+  if (!started) {
+    DiscardCopy();
     return false;
   }
   const win32::UniqueKernelHandle thread{process.hThread}, child{process.hProcess};
+  // From here the copy owns its file and folder.
+  heldCopy_.Reset();
+  copyPath_.clear();
+  copyFolder_.clear();
   return true;
 }
 
@@ -159,63 +277,32 @@ INT_PTR CALLBACK ConfirmProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
   }
 }
 
-// ---------------------------------------------------------------- the uninstallation
-
-int Run(Platform& platform, const Options& options) {
-  const std::wstring ownPath = OwnPath();
-  const std::wstring installFolder = FolderOfPath(ownPath);
-  const std::wstring caption = Text(platform, IDS_UNINSTALL_CAPTION);
-  const std::wstring logPath = platform.files.TempFolder() + std::wstring(kLogName);
-
-  if (platform.system.TopLevelWindowExists(kViewerWindowClass)) {
-    const std::wstring message = Text(platform, IDS_UNINSTALL_VIEWER_RUNNING);
-    if (options.silent)
-      AppendLogEntry(platform, logPath, message);
-    else
-      platform.messages.Show(message, caption, kMbIconExclamation);
-    return kUninstallRefused;
-  }
-
-  bool purge = options.purge;
-  if (!options.silent) {
-    Confirmation confirmation{installFolder, SettingsToKeep(platform, installFolder),
-                              Text(platform, IDS_UNINSTALL_NO_SETTINGS), purge};
-    if (DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_UNINSTALL_CONFIRM), nullptr,
-                        ConfirmProc, reinterpret_cast<LPARAM>(&confirmation)) != IDYES)
-      return kUninstallCancelled;
-    purge = confirmation.purge;
-  }
-
-  UninstallRequest request;
-  request.installFolder = installFolder;
-  request.payloadEntries = kPayloadEntries;
-  request.purgeSettings = purge;
-  request.leaveUninstaller = true;
-  const UninstallOutcome outcome = Uninstall(platform, request);
-  if (outcome.status == kUninstallRefused) return outcome.status;
-
-  LogLeftOver(platform, logPath, outcome);
-  // With something left the uninstaller stays too, so that it can be run again.
-  if (outcome.leftOver.empty()) StartRemovalCopy(platform, ownPath);
-
-  if (!options.silent) {
-    if (outcome.leftOver.empty()) {
-      platform.messages.Show(Text(platform, IDS_UNINSTALL_REMOVED), caption, MB_ICONINFORMATION);
-    } else {
-      std::wstring message = Text(platform, IDS_UNINSTALL_INCOMPLETE) + L"\n\n";
-      for (const std::wstring& item : outcome.leftOver) message += item + L"\n";
-      message += L"\n" + Text(platform, IDS_UNINSTALL_LOG_NOTE) + L"\n" + logPath;
-      platform.messages.Show(message, caption, kMbIconExclamation);
-    }
-  }
-  return outcome.status;
+UninstallerHost::Answer Win32UninstallerHost::Confirm(std::wstring_view installFolder,
+                                                      const std::vector<std::wstring>& settings,
+                                                      bool& purge) {
+  Confirmation confirmation{std::wstring(installFolder), settings,
+                            platform_.resources.String(IDS_UNINSTALL_NO_SETTINGS, kLongTextChars), purge};
+  const INT_PTR answer = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_UNINSTALL_CONFIRM),
+                                         nullptr, ConfirmProc, reinterpret_cast<LPARAM>(&confirmation));
+  // -1 (or 0 for a bad owner): the dialog never showed, which is no answer at all.
+  if (answer <= 0) return Answer::Failed;
+  purge = confirmation.purge;
+  return answer == IDYES ? Answer::Yes : Answer::No;
 }
 
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  // First of all: both this process and its copy run elevated from folders others can write to.
+  HardenDllSearch();
   const Options options = ReadOptions();
   if (!options.removeFile.empty()) return RemoveOriginal(options);
   win32::Win32Platform platform;
-  return Run(platform.Get(), options);
+  Win32UninstallerHost host(platform.Get(), OwnPath());
+  UninstallerRun run;
+  run.silent = options.silent;
+  run.purge = options.purge;
+  run.uninstallerPath = OwnPath();
+  run.payloadEntries = kPayloadEntries;
+  return RunUninstaller(platform.Get(), host, run);
 }

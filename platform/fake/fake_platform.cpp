@@ -170,6 +170,14 @@ class FakeRegistryKey final : public RegistryKey {
     return key && key->values.empty() && !registry_.HasSubKeys(root_, subKey_);
   }
 
+  std::vector<std::wstring> ValueNames() override {
+    std::vector<std::wstring> names;
+    if (const FakeRegistry::Key* key = registry_.Find(root_, subKey_))
+      for (const auto& [lowered, name] : key->names)
+        if (key->values.count(lowered)) names.push_back(name);
+    return names;
+  }
+
  private:
   bool Set(std::wstring_view name, RegistryValue value) {
     FakeRegistry::Key* key = registry_.Find(root_, subKey_);
@@ -268,6 +276,18 @@ bool FakeRegistry::DeleteKey(RegRoot root, std::wstring_view subKey) {
   if (HasSubKeys(root, subKey)) return false;  // RegDeleteKeyW leaves a key with subkeys alone
   keys_.erase(found);
   journal_.push_back(L"delete " + RootName(root) + L"\\" + std::wstring(subKey));
+  return true;
+}
+
+bool FakeRegistry::DeleteTree(RegRoot root, std::wstring_view subKey) {
+  if (Denied(root) || !Find(root, subKey)) return false;
+  const std::wstring path = CanonicalPath(root, subKey);
+  for (auto at = keys_.begin(); at != keys_.end();) {
+    const bool inTree = at->first.first == Canonical(root) &&
+                        (at->first.second == path || at->first.second.starts_with(path + L"\\"));
+    at = inTree ? keys_.erase(at) : std::next(at);
+  }
+  journal_.push_back(L"delete tree " + RootName(root) + L"\\" + std::wstring(subKey));
   return true;
 }
 
@@ -493,7 +513,9 @@ bool FakeFileSystem::SetCurrentFolder(std::wstring_view path) {
 
 std::unique_ptr<OutputFile> FakeFileSystem::Open(std::wstring_view path, bool append) {
   const auto host = HostPath(path);
-  if (!host || Locked(*host) || InReadOnlyFolder(*host) || fs::is_directory(*host)) return nullptr;
+  if (!host || Locked(*host) || InReadOnlyFolder(*host) || readOnlyFiles_.count(*host) ||
+      fs::is_directory(*host))
+    return nullptr;
   const bool existed = fs::exists(*host);
   std::FILE* file = std::fopen(host->c_str(), append ? "ab" : "wb");
   if (!file) return nullptr;
@@ -529,9 +551,18 @@ std::optional<std::vector<std::uint8_t>> FakeFileSystem::ReadAll(std::wstring_vi
 
 bool FakeFileSystem::Remove(std::wstring_view path) {
   const auto host = HostPath(path);
-  if (!host || Locked(*host) || InReadOnlyFolder(*host) || !fs::is_regular_file(*host)) return false;
+  if (!host || Locked(*host) || InReadOnlyFolder(*host) || readOnlyFiles_.count(*host) ||
+      !fs::is_regular_file(*host))
+    return false;
   creationTimes_.erase(*host);
   return fs::remove(*host);
+}
+
+bool FakeFileSystem::ClearReadOnly(std::wstring_view path) {
+  const auto host = HostPath(path);
+  if (!host || !fs::is_regular_file(*host)) return false;
+  readOnlyFiles_.erase(*host);
+  return true;
 }
 
 bool FakeFileSystem::RemoveFolder(std::wstring_view path) {
@@ -598,6 +629,10 @@ void FakeFileSystem::Lock(std::wstring_view path) {
 
 void FakeFileSystem::MakeReadOnly(std::wstring_view folder) {
   if (const auto host = HostPath(folder)) readOnly_.insert(*host);
+}
+
+void FakeFileSystem::MakeFileReadOnly(std::wstring_view path) {
+  if (const auto host = HostPath(path)) readOnlyFiles_.insert(*host);
 }
 
 bool FakeFileSystem::Exists(std::wstring_view path) const {

@@ -34,6 +34,7 @@ class FakeRegistry final : public Registry {
   std::unique_ptr<RegistryKey> OpenKey(RegRoot root, std::wstring_view subKey, std::uint32_t access) override;
   std::unique_ptr<RegistryKey> CreateKey(RegRoot root, std::wstring_view subKey) override;
   bool DeleteKey(RegRoot root, std::wstring_view subKey) override;
+  bool DeleteTree(RegRoot root, std::wstring_view subKey) override;
 
   // ---- for tests
   bool KeyExists(RegRoot root, std::wstring_view subKey) const;
@@ -104,6 +105,9 @@ class FakeFileSystem final : public FileSystem {
   std::unique_ptr<ScratchFile> CreateScratchFile(std::wstring_view path) override;
   std::optional<std::vector<std::uint8_t>> ReadAll(std::wstring_view path) override;
   bool Remove(std::wstring_view path) override;
+  bool ClearReadOnly(std::wstring_view path) override;
+  // FullPath: the fake has no short names.
+  std::wstring CanonicalPath(std::wstring_view path) override { return FullPath(path); }
   bool RemoveFolder(std::wstring_view path) override;
   bool FileExists(std::wstring_view path) override;
   bool MoveReplacing(std::wstring_view from, std::wstring_view to) override;
@@ -125,6 +129,9 @@ class FakeFileSystem final : public FileSystem {
   void Lock(std::wstring_view path);
   // A folder in which nothing new can be created.
   void MakeReadOnly(std::wstring_view folder);
+  // A file with the read-only attribute: it can't be opened for writing or deleted until
+  // ClearReadOnly.
+  void MakeFileReadOnly(std::wstring_view path);
   bool Exists(std::wstring_view path) const;
   bool IsFolder(std::wstring_view path) const;
   void WriteText(std::wstring_view path, std::string_view bytes);
@@ -148,6 +155,7 @@ class FakeFileSystem final : public FileSystem {
   int utcOffsetMinutes_ = 0;
   std::set<std::filesystem::path> locked_;
   std::set<std::filesystem::path> readOnly_;
+  std::set<std::filesystem::path> readOnlyFiles_;
   std::map<std::filesystem::path, std::int64_t> creationTimes_;
 };
 

@@ -166,6 +166,30 @@ bool Win32FileSystem::Remove(std::wstring_view path) {
   return DeleteFileW(text.c_str()) != 0;
 }
 
+bool Win32FileSystem::ClearReadOnly(std::wstring_view path) {
+  const std::wstring text(path);
+  const DWORD attributes = GetFileAttributesW(text.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+  if ((attributes & FILE_ATTRIBUTE_READONLY) == 0) return true;
+  return SetFileAttributesW(text.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY}) != 0;
+}
+
+std::wstring Win32FileSystem::CanonicalPath(std::wstring_view path) {
+  const std::wstring text(path);
+  const DWORD fullChars = GetFullPathNameW(text.c_str(), 0, nullptr, nullptr);
+  if (fullChars == 0) return text;
+  std::wstring full(fullChars, L'\0');
+  full.resize(GetFullPathNameW(text.c_str(), fullChars, full.data(), nullptr));
+  // An 8.3 level becomes its long name; a path that no longer exists keeps its full form.
+  const DWORD longChars = GetLongPathNameW(full.c_str(), nullptr, 0);
+  if (longChars == 0) return full;
+  std::wstring longPath(longChars, L'\0');
+  const DWORD written = GetLongPathNameW(full.c_str(), longPath.data(), longChars);
+  if (written == 0 || written >= longChars) return full;
+  longPath.resize(written);
+  return longPath;
+}
+
 bool Win32FileSystem::RemoveFolder(std::wstring_view path) {
   const std::wstring text(path);
   return RemoveDirectoryW(text.c_str()) != 0;

@@ -69,12 +69,19 @@ struct MappedViewTraits {
   static void Close(const void* view) { UnmapViewOfFile(view); }
 };
 
+// Memory the API allocated for the caller with LocalAlloc (security descriptors, SID strings).
+struct LocalTraits {
+  static HLOCAL Invalid() { return nullptr; }
+  static void Close(HLOCAL memory) { LocalFree(memory); }
+};
+
 using UniqueKey = UniqueHandle<HKEY, KeyTraits>;
 using UniqueFile = UniqueHandle<HANDLE, FileTraits>;
 using UniqueKernelHandle = UniqueHandle<HANDLE, KernelHandleTraits>;
 using UniqueLibrary = UniqueHandle<HMODULE, LibraryTraits>;
 using UniqueCreatedDc = UniqueHandle<HDC, CreatedDcTraits>;
 using UniqueMappedView = UniqueHandle<const void*, MappedViewTraits>;
+using UniqueLocal = UniqueHandle<HLOCAL, LocalTraits>;
 
 // A COM interface pointer that releases what it holds.
 template <typename Interface>

@@ -1,4 +1,6 @@
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "platform/win32/handles.h"
 #include "platform/win32/win32_platform.h"
@@ -80,6 +82,23 @@ class Win32RegistryKey final : public RegistryKey {
     return subKeys == 0 && values == 0;
   }
 
+  std::vector<std::wstring> ValueNames() override {
+    DWORD longest = 0;
+    if (RegQueryInfoKeyW(key_.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &longest,
+                         nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+      return {};
+    std::vector<std::wstring> names;
+    std::wstring name(longest + 1, L'\0');
+    for (DWORD index = 0;; ++index) {
+      DWORD chars = static_cast<DWORD>(name.size());
+      if (RegEnumValueW(key_.Get(), index, name.data(), &chars, nullptr, nullptr, nullptr, nullptr) !=
+          ERROR_SUCCESS)
+        break;
+      names.emplace_back(name.data(), chars);
+    }
+    return names;
+  }
+
  private:
   UniqueKey key_;
 };
@@ -132,6 +151,30 @@ bool Win32Registry::DeleteKey(RegRoot root, std::wstring_view subKey) {
     return deleteKeyEx && deleteKeyEx(RootKey(root), keyText.c_str(), view, 0) == ERROR_SUCCESS;
   }
   return RegDeleteKeyW(RootKey(root), keyText.c_str()) == ERROR_SUCCESS;
+}
+
+bool Win32Registry::DeleteTree(RegRoot root, std::wstring_view subKey) {
+  const std::wstring keyText(subKey);
+  std::vector<std::wstring> children;
+  {
+    UniqueKey key;
+    if (RegOpenKeyExW(RootKey(root), keyText.c_str(), 0, KEY_ENUMERATE_SUB_KEYS | ViewFlag(root),
+                      key.Put()) != ERROR_SUCCESS)
+      return false;
+    // Key names are at most 255 characters.
+    wchar_t name[256];
+    for (DWORD index = 0;; ++index) {
+      DWORD chars = static_cast<DWORD>(std::size(name));
+      if (RegEnumKeyExW(key.Get(), index, name, &chars, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        break;
+      children.emplace_back(name, chars);
+    }
+  }
+  // Subkeys first, each through the same view: RegDeleteTreeW does not exist on XP, and its
+  // 32-bit form can't reach the native view's subkeys.
+  bool deleted = true;
+  for (const std::wstring& child : children) deleted = DeleteTree(root, keyText + L"\\" + child) && deleted;
+  return DeleteKey(root, subKey) && deleted;
 }
 
 }  // namespace lanternix::win32

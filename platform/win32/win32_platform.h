@@ -12,6 +12,7 @@ public:
   std::unique_ptr<RegistryKey> OpenKey(RegRoot root, std::wstring_view subKey, std::uint32_t access) override;
   std::unique_ptr<RegistryKey> CreateKey(RegRoot root, std::wstring_view subKey) override;
   bool DeleteKey(RegRoot root, std::wstring_view subKey) override;
+  bool DeleteTree(RegRoot root, std::wstring_view subKey) override;
 };
 
 class Win32FileSystem final : public FileSystem {
@@ -24,6 +25,8 @@ public:
   std::unique_ptr<ScratchFile> CreateScratchFile(std::wstring_view path) override;
   std::optional<std::vector<std::uint8_t>> ReadAll(std::wstring_view path) override;
   bool Remove(std::wstring_view path) override;
+  bool ClearReadOnly(std::wstring_view path) override;
+  std::wstring CanonicalPath(std::wstring_view path) override;
   bool RemoveFolder(std::wstring_view path) override;
   bool FileExists(std::wstring_view path) override;
   bool MoveReplacing(std::wstring_view from, std::wstring_view to) override;

@@ -3,6 +3,7 @@
 //   probe-report                      Windows version class, default and existing install folder
 //   probe-report file <path>          version text, publisher and size of a file
 //   probe-report window <class> <s>   whether a top-level window of that class appears within s seconds
+//   probe-report short <path>         the 8.3 form of an existing path, and its canonical form
 #include <windows.h>
 
 #include <cstdio>
@@ -15,8 +16,8 @@
 namespace {
 
 void PrintLine(const char* name, const std::wstring& value) {
-  std::string utf8(static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, value.c_str(), -1, nullptr, 0,
-                                                                nullptr, nullptr)),
+  std::string utf8(static_cast<std::size_t>(
+                       WideCharToMultiByte(CP_UTF8, 0, value.c_str(), -1, nullptr, 0, nullptr, nullptr)),
                    '\0');
   WideCharToMultiByte(CP_UTF8, 0, value.c_str(), -1, utf8.data(), static_cast<int>(utf8.size()), nullptr,
                       nullptr);
@@ -46,6 +47,13 @@ int wmain(int argc, wchar_t** argv) {
       if (!found) Sleep(100);
     }
     PrintLine("window", found ? L"1" : L"0");
+    return 0;
+  }
+  if (mode == L"short" && argc > 2) {
+    wchar_t shortPath[MAX_PATH] = {};
+    const DWORD length = GetShortPathNameW(argv[2], shortPath, MAX_PATH);
+    PrintLine("short", length > 0 && length < MAX_PATH ? shortPath : L"<none>");
+    PrintLine("canonical", platform.files.CanonicalPath(shortPath));
     return 0;
   }
   PrintLine("os_class", std::to_wstring(lanternix::QueryOsVersionClass(platform.system)));

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "install/file_associations.h"
+#include "model/system_probes.h"
 #include "platform/fake/fake_platform.h"
 
 namespace lanternix {
@@ -114,9 +115,13 @@ class RegistrationTest : public ::testing::Test {
     return std::any_of(keys.begin(), keys.end(),
                        [part](const std::wstring& key) { return key.find(part) != std::wstring::npos; });
   }
+  // Key names keep the case they were first created with, which the setup's records may set.
   std::size_t IndexOf(const std::wstring& line) {
     const auto& journal = platform.registry.Journal();
-    return static_cast<std::size_t>(std::find(journal.begin(), journal.end(), line) - journal.begin());
+    return static_cast<std::size_t>(
+        std::find_if(journal.begin(), journal.end(),
+                     [&line](const std::wstring& entry) { return EqualIgnoringCase(entry, line); }) -
+        journal.begin());
   }
 
   fake::FakePlatform platform;

@@ -9,6 +9,7 @@
 #include <minizip/unzip.h>
 
 #include "install/install_driver.h"
+#include "install/viewer_ini.h"
 #include "model/format_catalogue.h"
 #include "tests/unit/setup_fixture.h"
 #include "uninstall/uninstall_resources.h"
@@ -30,6 +31,12 @@ constexpr const wchar_t* kUserIni = L"C:\\Users\\tester\\AppData\\Roaming\\Lante
 constexpr const wchar_t* kAppXKey = L"SOFTWARE\\Classes\\AppXvhc4p7vz4b485xfp46hhk3fq3grkdgjg";
 
 enum class Os { Xp, Windows7, Windows10 };
+
+ShellLink LinkTo(std::wstring target) {
+  ShellLink link;
+  link.target = std::move(target);
+  return link;
+}
 
 // The entry names of the payload the setup really carries, read from its archive.
 std::vector<std::wstring> RealPayloadEntries() {
@@ -99,6 +106,25 @@ class UninstallerTest : public ::testing::Test {
     options.silent = 1;
     ASSERT_EQ(RunInstall(machine.Get(), options), 1);
     ASSERT_TRUE(machine.files.Exists(std::wstring(kFolder) + L"l_tern32.exe"));
+  }
+
+  // A silent installation into folder, as typed, with the group and a desktop link for all users.
+  // The settings go to the user's folder unless iniFolder says otherwise.
+  void InstallInto(std::wstring_view folder, std::wstring_view iniFolder = kPerUserIniFolder) {
+    InstallOptions options;
+    options.destinationFolder = folder;
+    options.iniFolder = iniFolder;
+    options.desktopShortcut = options.startMenuGroup = options.allUsers = 1;
+    options.silent = 1;
+    ASSERT_EQ(RunInstall(machine.Get(), options), 1);
+  }
+
+  UninstallOutcome RemoveFrom(std::wstring_view folder, bool leaveUninstaller = false) {
+    UninstallRequest request;
+    request.installFolder = folder;
+    request.payloadEntries = entries;
+    request.leaveUninstaller = leaveUninstaller;
+    return Uninstall(machine.Get(), request);
   }
 
   UninstallOutcome Remove(bool purge = false) {
@@ -292,16 +318,273 @@ TEST_F(UninstallerTest, ALaterInstallationElsewhereKeepsItsRegistrationAndLinks)
   EXPECT_FALSE(machine.files.Exists(kFolder));
 }
 
-TEST(IniRedirectRule, OnlyTheOthersRedirectCountsAsNoSettings) {
+TEST_F(UninstallerTest, AnIconLibraryTheSetupKeptStays) {
+  // The user's own icon pack, not the publisher's: the setup leaves it, and so must the uninstaller.
+  machine.files.WriteText(L"C:\\Tools\\Plugins\\Icons.dll", "my icons");
+  machine.versions.byPath[L"C:\\Tools\\Plugins\\Icons.dll"] =
+      FileVersionData{{0x00040000, 0x001E0000, 0x00040000, 0x001E0000}, L"Somebody Else"};
+  InstallInto(L"C:\\Tools");
+  ASSERT_EQ(machine.Text(L"C:\\Tools\\Plugins\\Icons.dll"), "my icons");
+  EXPECT_EQ(RemoveFrom(L"C:\\Tools").status, kUninstallRemoved);
+  EXPECT_EQ(machine.Text(L"C:\\Tools\\Plugins\\Icons.dll"), "my icons");
+  EXPECT_FALSE(machine.files.Exists(L"C:\\Tools\\l_tern32.exe"));
+  EXPECT_FALSE(machine.files.Exists(L"C:\\Tools\\Plugins\\CameraRaw.dll"));
+
+  // The publisher's own library is replaced by the setup, so it is the setup's to remove.
+  InstallInto(L"C:\\Other");
+  EXPECT_EQ(RemoveFrom(L"C:\\Other").status, kUninstallRemoved);
+  EXPECT_FALSE(machine.files.Exists(L"C:\\Other"));
+}
+
+TEST_F(UninstallerTest, OnlyLinksToExactlyOurFilesGo) {
+  // An installation inside the folder of the one removed keeps its links.
+  InstallInto(L"C:\\Apps\\Viewer");
+  const std::wstring desktopLink = L"C:\\Users\\Public\\Desktop\\Lanternix.lnk";
+  ASSERT_TRUE(machine.files.Exists(desktopLink));
+  InstallOptions outer;
+  outer.destinationFolder = L"C:\\Apps";
+  outer.silent = 1;
+  ASSERT_EQ(RunInstall(machine.Get(), outer), 1);
+  EXPECT_EQ(RemoveFrom(L"C:\\Apps").status, kUninstallRemoved);
+  EXPECT_TRUE(machine.files.Exists(desktopLink));
+  EXPECT_TRUE(machine.files.Exists(
+      L"C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Lanternix\\Uninstall Lanternix.lnk"));
+  EXPECT_TRUE(machine.files.Exists(L"C:\\Apps\\Viewer\\l_tern32.exe"));
+
+  // A link of ours by name that the user pointed at another file stays; ours go, whatever
+  // form of the folder they name.
+  machine.shell.SaveShellLink(desktopLink, LinkTo(L"C:/Apps/Viewer//l_tern32.exe"));
+  machine.shell.SaveShellLink(L"C:\\Users\\Public\\Desktop\\Lanternix Thumbnails.lnk",
+                              LinkTo(L"C:\\Apps\\Viewer\\Html\\index.htm"));
+  EXPECT_EQ(RemoveFrom(L"C:\\Apps\\Viewer").status, kUninstallRemoved);
+  EXPECT_FALSE(machine.files.Exists(desktopLink));
+  EXPECT_TRUE(machine.files.Exists(L"C:\\Users\\Public\\Desktop\\Lanternix Thumbnails.lnk"));
+  EXPECT_FALSE(machine.files.Exists(L"C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Lanternix"));
+}
+
+TEST_F(UninstallerTest, KeysThatExistedBeforeStayEvenWhenEmpty) {
+  SetOs(Os::Windows10);
+  for (const wchar_t* key : {L"SOFTWARE\\Classes\\Directory\\shell", L"SOFTWARE\\Classes\\Drive\\shell",
+                             L"SOFTWARE\\Classes\\.png", L"SOFTWARE\\Classes\\.gif"})
+    machine.registry.CreateKey(kHklm, key);
+  for (const std::wstring& key : {std::wstring(L"Software\\Classes"), std::wstring(kFileExts) + L"bmp"})
+    machine.registry.CreateKey(kHkcu, key);
+  const auto before = machine.registry.Dump();
+  InstallEverything();
+  ASSERT_EQ(Machine(L"SOFTWARE\\Classes\\.png"), L"Lanternix.png");
+  EXPECT_EQ(Remove().status, kUninstallRemoved);
+  EXPECT_EQ(machine.registry.Dump(), before);
+}
+
+TEST_F(UninstallerTest, WithAKeyLeftTheRecordsStayForTheNextRun) {
+  SetOs(Os::Windows7);
+  InstallEverything();
+  ASSERT_TRUE(machine.registry.KeyExists(kHkcu, L"SOFTWARE\\Lanternix\\CreatedKeys"));
+  machine.registry.DenyWrites(kHklm);
+  EXPECT_EQ(Remove().status, kUninstallIncomplete);
+  // The user's half went, apart from the records a second run needs to finish the job.
+  EXPECT_FALSE(machine.registry.KeyExists(kHkcu, std::wstring(kFileExts) + L"jpg\\UserChoice"));
+  EXPECT_TRUE(machine.registry.KeyExists(kHkcu, L"SOFTWARE\\Lanternix\\CreatedKeys"));
+}
+
+TEST_F(UninstallerTest, KeysTheSetupCreatedGoUnlessSomethingElseUsesThemNow) {
+  SetOs(Os::Windows10);
+  const auto before = machine.registry.Dump();
+  InstallEverything();
+  ASSERT_TRUE(machine.registry.KeyExists(kHklm, L"SOFTWARE\\Classes\\Drive\\shell"));
+  ASSERT_TRUE(machine.registry.KeyExists(kHkcu, kAppXKey));
+  // Another program's verb, added under a key the setup made.
+  machine.registry.Seed(kHklm, L"SOFTWARE\\Classes\\Drive\\shell\\scan", L"", Sz(L"Scan"));
+  EXPECT_EQ(Remove().status, kUninstallRemoved);
+  EXPECT_EQ(Machine(L"SOFTWARE\\Classes\\Drive\\shell\\scan"), L"Scan");
+  EXPECT_FALSE(machine.registry.KeyExists(kHkcu, kAppXKey));
+  EXPECT_FALSE(machine.registry.KeyExists(kHkcu, L"SOFTWARE\\Lanternix"));
+  machine.registry.DeleteKey(kHklm, L"SOFTWARE\\Classes\\Drive\\shell\\scan");
+  machine.registry.DeleteKey(kHklm, L"SOFTWARE\\Classes\\Drive\\shell");
+  machine.registry.DeleteKey(kHklm, L"SOFTWARE\\Classes\\Drive");
+  EXPECT_EQ(machine.registry.Dump(), before);
+}
+
+TEST_F(UninstallerTest, FromWindows8OnARecordedUserChoiceIsNotRecreated) {
+  SetOs(Os::Windows7);
+  const std::wstring gif = std::wstring(kFileExts) + L"gif\\UserChoice";
+  machine.registry.Seed(kHkcu, gif, L"Progid", Sz(L"OtherViewer.gif"));
+  InstallEverything();
+  ASSERT_EQ(User(gif, L"Progid"), L"Lanternix.gif");
+  // Upgraded to Windows 10 since: a UserChoice without the system's hash resets the default.
+  SetOs(Os::Windows10);
+  EXPECT_EQ(Remove().status, kUninstallRemoved);
+  EXPECT_FALSE(machine.registry.KeyExists(kHkcu, gif));
+  EXPECT_FALSE(machine.registry.KeyExists(kHkcu, L"SOFTWARE\\Lanternix"));
+}
+
+TEST_F(UninstallerTest, AFolderTypedInAnotherFormStillLosesItsRegistration) {
+  SetOs(Os::Windows7);
+  const auto before = machine.registry.Dump();
+  machine.files.CreateFolder(L"C:\\Apps");
+  for (const wchar_t* typed : {L"C:/Apps/Lanternix", L"C:\\Apps\\\\Lanternix", L"C:\\Apps\\.\\Lanternix\\"}) {
+    InstallInto(typed);
+    EXPECT_EQ(RemoveFrom(L"C:\\Apps\\Lanternix\\").status, kUninstallRemoved) << fake::ToUtf8(typed);
+    EXPECT_EQ(machine.registry.Dump(), before) << fake::ToUtf8(typed);
+    EXPECT_FALSE(machine.files.Exists(L"C:\\Users\\Public\\Desktop\\Lanternix.lnk")) << fake::ToUtf8(typed);
+    EXPECT_FALSE(machine.files.Exists(L"C:\\Apps\\Lanternix")) << fake::ToUtf8(typed);
+    EXPECT_TRUE(machine.files.Exists(L"C:\\Apps")) << fake::ToUtf8(typed);
+  }
+}
+
+TEST_F(UninstallerTest, OurKeysGoWithWhatOthersAddedBelowThemAndReadOnlyFilesGoToo) {
+  SetOs(Os::Windows7);
+  InstallEverything();
+  machine.registry.Seed(kHklm, L"SOFTWARE\\Classes\\Lanternix.jpg\\shell\\edit\\command", L"", Sz(L"paint"));
+  machine.registry.Seed(kHklm, L"SOFTWARE\\Classes\\Applications\\l_tern32.exe\\shell\\print", L"", Sz(L"x"));
+  machine.files.MakeFileReadOnly(std::wstring(kFolder) + L"l_tern32.exe");
+  machine.files.MakeFileReadOnly(std::wstring(kFolder) + L"Plugins\\Icons.dll");
+  const UninstallOutcome outcome = Remove();
+  EXPECT_EQ(outcome.status, kUninstallRemoved);
+  EXPECT_EQ(outcome.leftOver, std::vector<std::wstring>{});
+  EXPECT_FALSE(machine.registry.KeyExists(kHklm, L"SOFTWARE\\Classes\\Lanternix.jpg"));
+  EXPECT_FALSE(machine.registry.KeyExists(kHklm, L"SOFTWARE\\Classes\\Applications\\l_tern32.exe"));
+  EXPECT_TRUE(machine.registry.KeyExists(kHklm, L"SOFTWARE\\Classes\\Applications"));
+  EXPECT_FALSE(machine.files.Exists(kFolder));
+}
+
+TEST_F(UninstallerTest, TheSetupsLogAndAPortableRedirectGoWithoutPurge) {
+  // A portable layout: the program folder's file holds the redirect and the toolbar pair.
+  InstallInto(L"C:\\Apps\\Viewer", L"C:\\Lanternix32_App\\Settings");
+  const std::wstring programIni = L"C:\\Apps\\Viewer\\l_tern32.ini";
+  ASSERT_NE(machine.Text(programIni).find("Halbrenk_24.png"), std::string::npos) << machine.Text(programIni);
+  machine.files.WriteText(L"C:\\Apps\\Viewer\\Lanternix_Install.log", "an earlier failed run");
+  ASSERT_EQ(SettingsToKeep(machine.Get(), L"C:\\Apps\\Viewer\\"),
+            std::vector<std::wstring>{L"C:\\Lanternix32_App\\Settings\\l_tern32.ini"});
+  EXPECT_EQ(RemoveFrom(L"C:\\Apps\\Viewer").status, kUninstallRemoved);
+  EXPECT_FALSE(machine.files.Exists(L"C:\\Apps"));
+  EXPECT_TRUE(machine.files.Exists(L"C:\\Lanternix32_App\\Settings\\l_tern32.ini"));
+}
+
+TEST_F(UninstallerTest, FoldersTheSetupCreatedAboveTheInstallationGoOnceEmpty) {
+  InstallInto(L"C:\\Apps\\Tools\\Viewer");
+  InstallInto(L"C:\\Apps\\Tools\\Viewer");  // the re-installation created nothing, and keeps the record
+  EXPECT_EQ(RemoveFrom(L"C:\\Apps\\Tools\\Viewer").status, kUninstallRemoved);
+  EXPECT_FALSE(machine.files.Exists(L"C:\\Apps"));
+  // lt_uninstall.exe hands them to its copy, innermost first.
+  InstallInto(L"C:\\Apps\\Tools\\Viewer");
+  EXPECT_EQ(RemoveFrom(L"C:\\Apps\\Tools\\Viewer", true).foldersAfterUninstaller,
+            (std::vector<std::wstring>{L"C:\\Apps\\Tools\\Viewer\\", L"C:\\Apps\\Tools\\", L"C:\\Apps\\"}));
+
+  // A folder that was there before stays, and so does one the user put a file into.
+  machine.files.CreateFolder(L"C:\\Data");
+  InstallInto(L"C:\\Data\\Pictures\\Viewer");
+  machine.files.WriteText(L"C:\\Data\\Pictures\\mine.jpg", "mine");
+  EXPECT_EQ(RemoveFrom(L"C:\\Data\\Pictures\\Viewer").status, kUninstallRemoved);
+  EXPECT_FALSE(machine.files.Exists(L"C:\\Data\\Pictures\\Viewer"));
+  EXPECT_TRUE(machine.files.Exists(L"C:\\Data\\Pictures\\mine.jpg"));
+}
+
+// The Win32 edge of lt_uninstall.exe as the run sees it.
+class ScriptedHost final : public UninstallerHost {
+ public:
+  explicit ScriptedHost(fake::FakePlatform& machine) : machine_(machine) {}
+  Answer Confirm(std::wstring_view, const std::vector<std::wstring>&, bool&) override {
+    if (viewerStartsDuringQuestion) machine_.system.windowClasses.insert(L"Lanternix");
+    return answer;
+  }
+  bool PrepareRemovalCopy() override { return copyPrepares; }
+  bool StartRemovalCopy(const std::vector<std::wstring>& folders) override {
+    messagesBeforeCopy = machine_.messages.shown.size();
+    copyFolders = folders;
+    return copyStarts;
+  }
+
+  Answer answer = Answer::Yes;
+  bool viewerStartsDuringQuestion = false;
+  bool copyPrepares = true;
+  bool copyStarts = true;
+  std::optional<std::size_t> messagesBeforeCopy;
+  std::vector<std::wstring> copyFolders;
+
+ private:
+  fake::FakePlatform& machine_;
+};
+
+class UninstallerRunTest : public UninstallerTest {
+ protected:
+  int Run(bool silent) {
+    UninstallerRun run;
+    run.silent = silent;
+    run.uninstallerPath = std::wstring(kFolder) + L"lt_uninstall.exe";
+    run.payloadEntries = entries;
+    return RunUninstaller(machine.Get(), host, run);
+  }
+  std::string Log() { return machine.Text(L"C:\\Temp\\Lanternix_Uninstall.log"); }
+
+  ScriptedHost host{machine};
+};
+
+TEST_F(UninstallerRunTest, TheFinalMessageComesBeforeTheCopyWhichGetsTheFoldersToRemove) {
+  InstallEverything();
+  EXPECT_EQ(Run(false), kUninstallRemoved);
+  ASSERT_EQ(machine.messages.shown.size(), 1u);
+  EXPECT_EQ(machine.messages.shown[0].text, L"Lanternix has been removed from your computer.");
+  EXPECT_EQ(host.messagesBeforeCopy, 1u);
+  EXPECT_EQ(host.copyFolders, std::vector<std::wstring>{kFolder});
+  EXPECT_TRUE(machine.files.Exists(std::wstring(kFolder) + L"lt_uninstall.exe"));
+}
+
+TEST_F(UninstallerRunTest, ACopyThatCantBeMadeOrStartedIsAFailureAndTheUninstallerStays) {
+  const std::string uninstaller = "Could not remove: C:\\Program Files\\Lanternix\\lt_uninstall.exe";
+  InstallEverything();
+  host.copyStarts = false;
+  EXPECT_EQ(Run(true), kUninstallIncomplete);
+  EXPECT_NE(Log().find(uninstaller), std::string::npos) << Log();
+  EXPECT_TRUE(machine.files.Exists(std::wstring(kFolder) + L"lt_uninstall.exe"));
+
+  InstallEverything();
+  host.messagesBeforeCopy.reset();
+  host.copyPrepares = false;
+  EXPECT_EQ(Run(false), kUninstallIncomplete);
+  ASSERT_EQ(machine.messages.shown.size(), 1u);
+  EXPECT_NE(machine.messages.shown[0].text.find(L"lt_uninstall.exe"), std::wstring::npos);
+  EXPECT_EQ(host.messagesBeforeCopy, std::nullopt);
+}
+
+TEST_F(UninstallerRunTest, AViewerStartedDuringTheQuestionIsReportedAsBeforeIt) {
+  InstallEverything();
+  host.viewerStartsDuringQuestion = true;
+  EXPECT_EQ(Run(false), kUninstallRefused);
+  ASSERT_EQ(machine.messages.shown.size(), 1u);
+  EXPECT_EQ(machine.messages.shown[0].text.rfind(L"Warning: Lanternix is running!", 0), 0u);
+  EXPECT_TRUE(machine.files.Exists(std::wstring(kFolder) + L"l_tern32.exe"));
+  EXPECT_EQ(host.messagesBeforeCopy, std::nullopt);
+}
+
+TEST_F(UninstallerRunTest, AQuestionThatCantBeShownIsAFailureNotANo) {
+  InstallEverything();
+  const auto before = machine.registry.Dump();
+  host.answer = UninstallerHost::Answer::Failed;
+  EXPECT_EQ(Run(false), kUninstallIncomplete);
+  EXPECT_NE(Log().find("could not show its question"), std::string::npos) << Log();
+  host.answer = UninstallerHost::Answer::No;
+  EXPECT_EQ(Run(false), kUninstallCancelled);
+  EXPECT_EQ(machine.registry.Dump(), before);
+  EXPECT_TRUE(machine.files.Exists(std::wstring(kFolder) + L"l_tern32.exe"));
+}
+
+TEST(IniRedirectRule, OnlyTheRedirectAndThePortableToolbarPairCountAsNoSettings) {
   fake::FakeSystemInfo system;
   auto holdsOnlyRedirect = [&system](std::string_view text) {
-    return IniHoldsOnlyRedirect(system,
-                                std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+    return IniHoldsOnlySetupEntries(
+        system, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
   };
   EXPECT_TRUE(holdsOnlyRedirect("[Others]\r\nINI_Folder=%APPDATA%\\Lanternix\r\n"));
   EXPECT_TRUE(holdsOnlyRedirect("; comment\r\n\r\n[others]\r\n ini_folder = x\r\n[Toolbar]\r\n"));
   EXPECT_TRUE(holdsOnlyRedirect(""));
-  EXPECT_FALSE(holdsOnlyRedirect("[Others]\r\nINI_Folder=x\r\n[Toolbar]\r\nSkin=Halbrenk_24.png\r\n"));
+  // The pair the setup writes next to a portable layout's redirect, and nothing else of the kind.
+  EXPECT_TRUE(
+      holdsOnlyRedirect("[Others]\r\nINI_Folder=x\r\n[Toolbar]\r\nSkin=Halbrenk_24.png\r\nSize=24\r\n"));
+  EXPECT_FALSE(
+      holdsOnlyRedirect("[Others]\r\nINI_Folder=x\r\n[Toolbar]\r\nSkin=Vespin_16.png\r\nSize=24\r\n"));
+  EXPECT_FALSE(holdsOnlyRedirect("[Others]\r\nINI_Folder=x\r\n[Toolbar]\r\nSize=32\r\n"));
+  EXPECT_FALSE(holdsOnlyRedirect("[Toolbar]\r\nSkin=Halbrenk_24.png\r\nSize=24\r\n"));
   EXPECT_FALSE(holdsOnlyRedirect("[Language]\r\nINI_Folder=x\r\n"));
   // UTF-16LE with its byte-order mark, as the setup's conversion leaves a settings file.
   const std::string utf16 =

@@ -171,6 +171,17 @@ bool IsWineBookkeeping(const std::string& id) {
   return id.starts_with("hklm\\system\\currentcontrolset\\control\\class\\");
 }
 
+// The setup records each key it had to create outside its own, for the uninstaller; a record is
+// expected only for a key the snapshot before did not hold (Wine's registry files leave out keys
+// that hold nothing but subkeys, so "exists now" can't be asked of every recorded key).
+void ExpectCreatedKeyRecords(const RegistrySnapshot& before, const RegistrySnapshot& after,
+                             ExpectedRegistry& expected) {
+  const std::string records = "SOFTWARE\\Lanternix\\CreatedKeys";
+  for (const char* root : {"HKLM", "HKCU"})
+    for (const std::string& key : after.ValueNames(root, records))
+      if (!before.HasKey(root, key)) expected.Sz(root, records, key, "");
+}
+
 void ExpectExactly(const RegistrySnapshot& before, const RegistrySnapshot& after,
                    const ExpectedRegistry& expected) {
   for (const auto& [id, values] : expected.keys) {
@@ -222,7 +233,9 @@ void RunAndCompare(const std::string& version, const Scenario& scenario) {
   // Windows has this key from Vista on, and so do the test prefixes.
   const bool hasRegisteredApplications = before.HasKey("HKLM", "SOFTWARE\\RegisteredApplications");
   EXPECT_EQ(hasRegisteredApplications, !scenario.xp);
-  ExpectExactly(before, after, Expect(scenario, hasRegisteredApplications));
+  ExpectedRegistry expected = Expect(scenario, hasRegisteredApplications);
+  ExpectCreatedKeyRecords(before, after, expected);
+  ExpectExactly(before, after, expected);
 }
 
 AssociationSelection Rows(std::initializer_list<std::size_t> rows) {

@@ -29,7 +29,13 @@ const std::string kSeparator = "\r\n" + std::string(48, '-') + "\r\n";
 std::string EarlierAssociations(bool xp) {
   std::string text =
       "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.jpg]\r\n@=\"jpegfile\"\r\n\r\n"
-      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.tif]\r\n@=\"TIFImage.Document\"\r\n\r\n";
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.tif]\r\n@=\"TIFImage.Document\"\r\n\r\n"
+      // Keys the setup writes into or below that were there before, empty: they stay.
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\Directory\\shell]\r\n\r\n"
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\Drive\\shell]\r\n\r\n"
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.jp2]\r\n\r\n"
+      "[" +
+      std::string(kFileExts) + "pcx]\r\n\r\n";
   if (xp) return text + "[" + std::string(kFileExts) + "bmp]\r\n\"ProgID\"=\"Paint.Picture\"\r\n";
   return text + "[" + std::string(kFileExts) + "gif\\UserChoice]\r\n\"Progid\"=\"OtherViewer.gif\"\r\n";
 }
@@ -96,11 +102,34 @@ class Machine {
     return result;
   }
 
+  // A silent installation with options after "/silent"; the settings go to the user's folder.
+  void Install(const std::string& options) {
+    const RunResult result =
+        prefix.RunCommandLine(std::string("\"") + kSetup + "\" /silent /ini=%APPDATA%\\Lanternix " + options);
+    ASSERT_EQ(result.exitCode, 0) << result.output;
+  }
+
+  // The uninstaller of the installation in folder ("C:\\...\\"), run silently; after a
+  // complete removal, waits for its copy to remove gone.
+  RunResult UninstallFrom(const std::string& folder, const std::string& gone) {
+    RunResult result = prefix.RunCommandLine("\"" + folder + "lt_uninstall.exe\" /silent", "C:\\");
+    if (result.exitCode == 0) WaitUntilGone(gone);
+    return result;
+  }
+
   // After a complete removal the uninstaller's temporary copy removes its file and the emptied
   // folder once the uninstaller has ended.
-  void WaitForTheCopy() {
-    for (int i = 0; i < 200 && Exists(ProgramFolder()); ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  void WaitForTheCopy() { WaitUntilGone(ProgramFolder()); }
+
+  void WaitUntilGone(const std::string& path) {
+    for (int i = 0; i < 200 && Exists(path); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+
+  // The read-only attribute, as Wine shows a file its owner can't write.
+  void MakeReadOnly(const std::string& path) {
+    fs::permissions(prefix.HostPath(path),
+                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
   }
 
   bool Exists(const std::string& path) { return fs::exists(prefix.HostPath(path)); }
@@ -142,6 +171,14 @@ TEST_P(UninstallRoundTrip, GivesTheMachineBackAsItWasApartFromTheSettings) {
   EXPECT_TRUE(machine.Exists(ProgramFilesFolder()));
   const RegistrySnapshot after = machine.prefix.Registry(kPhysicalView);
   EXPECT_EQ(Differences(before, after), std::vector<std::string>{});
+  // The copy that removed the uninstaller ran from a fresh folder with an unpredictable name, and
+  // goes with it at the next restart.
+  const auto pending = after.Value("HKLM", "System\\CurrentControlSet\\Control\\Session Manager",
+                                   "PendingFileRenameOperations");
+  ASSERT_TRUE(pending.has_value());
+  EXPECT_TRUE(
+      std::regex_search(pending->text, std::regex(R"(lt_uninstall-\{[0-9A-F-]{36}\}(\\)+lt_uninstall\.exe)")))
+      << pending->text;
   // No link of ours anywhere in the profiles; the kept settings folder is the one thing named so.
   const std::string settingsFolder = machine.userIni.parent_path().string();
   for (const auto& entry : fs::recursive_directory_iterator(machine.prefix.Root() / "drive_c" / "users"))
@@ -230,6 +267,81 @@ TEST(UninstallTest, TheStartMenuLinkAsksFirstAndNoRemovesNothing) {
   EXPECT_FALSE(machine.Exists(ProgramFolder()));
   EXPECT_TRUE(fs::exists(machine.userIni));
 }
+
+TEST(UninstallTest, KeepsTheUsersIconLibrary) {
+  Machine machine("win10");
+  // Not the publisher's library: a system library with another maker in its version resource.
+  fs::create_directories(machine.prefix.HostPath("C:\\Tools\\Plugins"));
+  fs::copy_file(machine.prefix.HostPath("C:\\windows\\system32\\version.dll"),
+                machine.prefix.HostPath("C:\\Tools\\Plugins\\Icons.dll"));
+  const std::string mine = ReadFileBytes(machine.prefix.HostPath("C:\\Tools\\Plugins\\Icons.dll"));
+  ASSERT_NO_FATAL_FAILURE(machine.Install("/folder=C:\\Tools"));
+  ASSERT_EQ(ReadFileBytes(machine.prefix.HostPath("C:\\Tools\\Plugins\\Icons.dll")), mine);
+  EXPECT_EQ(machine.UninstallFrom("C:\\Tools\\", "C:\\Tools\\lt_uninstall.exe").exitCode, 0);
+  EXPECT_EQ(ReadFileBytes(machine.prefix.HostPath("C:\\Tools\\Plugins\\Icons.dll")), mine);
+  EXPECT_FALSE(machine.Exists("C:\\Tools\\l_tern32.exe"));
+  EXPECT_FALSE(machine.Exists("C:\\Tools\\lt_uninstall.exe"));
+}
+
+TEST(UninstallTest, RemovesReadOnlyFilesKeysOthersExtendedAndTheFoldersItCreated) {
+  Machine machine("win10");
+  const RegistrySnapshot before = machine.prefix.Registry(kPhysical);
+  ASSERT_NO_FATAL_FAILURE(
+      machine.Install("/folder=C:\\Apps\\Tools\\Viewer /desktop=1 /thumbs=1 /group=1 /allusers=1 /assoc=2"));
+  for (const char* file : {"l_tern32.exe", "Plugins\\Icons.dll", "lt_uninstall.exe"})
+    machine.MakeReadOnly(std::string("C:\\Apps\\Tools\\Viewer\\") + file);
+  // Verbs another program added below the setup's own keys since.
+  machine.prefix.ImportRegistry(
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\Lanternix.jpg\\shell\\edit\\command]\r\n@=\"paint."
+      "exe\"\r\n\r\n"
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\Applications\\l_tern32.exe\\shell\\print]\r\n@=\"Print\"\r\n");
+  const RunResult result = machine.UninstallFrom("C:\\Apps\\Tools\\Viewer\\", "C:\\Apps");
+  EXPECT_EQ(result.exitCode, 0) << result.output << machine.UninstallLog();
+  EXPECT_FALSE(machine.Exists("C:\\Apps"));
+  EXPECT_EQ(Differences(before, machine.prefix.Registry(kPhysical)), std::vector<std::string>{});
+}
+
+TEST(UninstallTest, LeavesTheLinksOfAnInstallationInsideItsFolder) {
+  Machine machine("win10");
+  ASSERT_NO_FATAL_FAILURE(machine.Install("/folder=C:\\Apps\\Viewer /desktop=1 /group=1 /allusers=1"));
+  ASSERT_NO_FATAL_FAILURE(machine.Install("/folder=C:\\Apps"));
+  EXPECT_EQ(machine.UninstallFrom("C:\\Apps\\", "C:\\Apps\\lt_uninstall.exe").exitCode, 0);
+  EXPECT_FALSE(machine.Exists("C:\\Apps\\l_tern32.exe"));
+  EXPECT_TRUE(machine.Exists("C:\\Apps\\Viewer\\l_tern32.exe"));
+  for (const char* link :
+       {"C:\\users\\Public\\Desktop\\Lanternix.lnk",
+        "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Lanternix\\Lanternix 4.65.lnk",
+        "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Lanternix\\Uninstall Lanternix.lnk",
+        "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Lanternix\\Lanternix Help.lnk"})
+    EXPECT_TRUE(machine.Exists(link)) << link;
+}
+
+// The folder as the setup got it, in forms the file system resolves to C:\Apps\Lanternix.
+class UninstallNonCanonicalFolder : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(UninstallNonCanonicalFolder, StillRemovesTheRegistration) {
+  Machine machine("win10");
+  fs::create_directories(machine.prefix.HostPath("C:\\Apps\\Lanternix"));
+  std::string folder = GetParam();
+  if (folder == "short") {
+    const auto report =
+        ParseToolReport(machine.prefix.Run(ToolExe("probe-report"), {"short", "C:\\Apps\\Lanternix"}).output);
+    folder = report.at("short");
+    ASSERT_NE(folder, "C:\\Apps\\Lanternix");
+    ASSERT_EQ(report.at("canonical"), "C:\\Apps\\Lanternix");
+  }
+  const RegistrySnapshot before = machine.prefix.Registry(kPhysical);
+  ASSERT_NO_FATAL_FAILURE(machine.Install("/folder=" + folder + " /desktop=1 /group=1 /assoc=1"));
+  const RunResult result = machine.UninstallFrom("C:\\Apps\\Lanternix\\", "C:\\Apps\\Lanternix");
+  EXPECT_EQ(result.exitCode, 0) << result.output << machine.UninstallLog();
+  EXPECT_FALSE(machine.Exists("C:\\Apps\\Lanternix"));
+  EXPECT_EQ(Differences(before, machine.prefix.Registry(kPhysical)), std::vector<std::string>{});
+  EXPECT_FALSE(machine.Exists("C:\\users\\Public\\Desktop\\Lanternix.lnk"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Forms, UninstallNonCanonicalFolder,
+                         ::testing::Values("C:\\Apps\\\\Lanternix", "c:\\apps\\lanternix", "short"),
+                         [](const auto& param) { return std::to_string(param.index); });
 
 }  // namespace
 }  // namespace lanternix::e2e

@@ -1,0 +1,13 @@
+// The DLL search both programs harden first thing: a DLL planted next to the exe (typically in
+// a downloads or temporary folder) must never be what gets loaded.
+#pragma once
+
+#include <windows.h>
+
+namespace lanternix {
+
+// SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32) where the system has it; its result,
+// or 0 where it does not.
+BOOL HardenDllSearch();
+
+}  // namespace lanternix
