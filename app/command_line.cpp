@@ -34,7 +34,8 @@ bool IsSilentCommandLine(std::wstring_view commandLine) {
   return commandLine.find(L"/silent") != std::wstring_view::npos;
 }
 
-std::size_t ParseOptionValue(std::wstring_view optionStart, std::wstring& destination, std::size_t nameLength) {
+std::size_t ParseOptionValue(std::wstring_view optionStart, std::wstring& destination,
+                             std::size_t nameLength) {
   const std::size_t end = std::min(optionStart.size(), kOptionValueLimit);
   std::size_t index = nameLength;
   destination.clear();
@@ -68,8 +69,22 @@ std::wstring CommandLineWorkingCopy(std::wstring_view commandLine) {
   return std::wstring(commandLine.substr(0, kCommandLineChars - 1));
 }
 
+bool IsOptionValueShortened(std::wstring_view commandLine, std::wstring_view name) {
+  const std::wstring workingCopy = CommandLineWorkingCopy(commandLine);
+  const auto at = std::wstring_view(workingCopy).find(name);
+  if (at == std::wstring_view::npos) return false;
+  std::wstring limited;
+  ParseOptionValue(std::wstring_view(workingCopy).substr(at), limited, name.size());
+  const std::wstring_view rest = commandLine.substr(at + name.size());
+  std::wstring whole(rest.substr(0, rest.find(L'/')));
+  // Spaces and quotes that only the limits cut away change nothing.
+  StripQuotes(limited);
+  StripQuotes(whole);
+  return limited != whole;
+}
+
 void ApplyCommandLineOptions(std::wstring_view workingCopy, InstallOptions& options) {
-  if (auto folder = OptionText(workingCopy, L"/folder=")) {
+  if (auto folder = OptionText(workingCopy, kFolderOption)) {
     StripQuotes(*folder);
     options.destinationFolder = *folder;
   }
@@ -85,7 +100,7 @@ void ApplyCommandLineOptions(std::wstring_view workingCopy, InstallOptions& opti
     }
   }
   if (FindOption(workingCopy, L"/assocallusers")) options.associateForAllUsers = 1;
-  if (auto ini = OptionText(workingCopy, L"/ini=")) {
+  if (auto ini = OptionText(workingCopy, kIniOption)) {
     StripQuotes(*ini);
     options.iniFolder = *ini;
   }

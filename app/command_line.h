@@ -10,6 +10,9 @@
 
 namespace lanternix {
 
+inline constexpr std::wstring_view kFolderOption = L"/folder=";
+inline constexpr std::wstring_view kIniOption = L"/ini=";
+
 // Only so much of the command line is examined: the working copy holds 520 characters.
 inline constexpr std::size_t kCommandLineChars = 520;
 // An option value is copied at most up to this index from the option's "/".
@@ -21,7 +24,8 @@ bool IsSilentCommandLine(std::wstring_view commandLine);
 // Copies the value of the option starting at optionStart (its "/") into destination: from
 // nameLength up to the next "/", the end, or index 260. Spaces belong to the value. Returns the
 // index where copying stopped.
-std::size_t ParseOptionValue(std::wstring_view optionStart, std::wstring& destination, std::size_t nameLength);
+std::size_t ParseOptionValue(std::wstring_view optionStart, std::wstring& destination,
+                             std::size_t nameLength);
 
 // Trailing spaces, one closing and one opening double quote, then trailing spaces again.
 void StripQuotes(std::wstring& text);
@@ -32,6 +36,11 @@ std::int32_t ParseOptionInteger(std::wstring_view text);
 
 // The first 519 characters of the command line, where every option is looked for.
 std::wstring CommandLineWorkingCopy(std::wstring_view commandLine);
+
+// Whether the command-line limits (the working copy's 519 characters, the value's index 260)
+// shortened the value of the text option name at its first occurrence: used as it stands, such
+// a value would name another folder than the one written.
+bool IsOptionValueShortened(std::wstring_view commandLine, std::wstring_view name);
 
 // Applies the options found in the working copy to the record, each at its first occurrence.
 void ApplyCommandLineOptions(std::wstring_view workingCopy, InstallOptions& options);

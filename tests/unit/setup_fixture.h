@@ -9,9 +9,9 @@
 namespace lanternix::testing {
 
 class SetupMachine : public fake::FakePlatform {
-public:
+ public:
   SetupMachine() {
-    for (unsigned id = 1; id <= IDS_SETUP_DAMAGED; ++id)
+    for (unsigned id = 1; id <= IDS_INVALID_INI_FOLDER; ++id)
       if (auto text = EmbeddedString(id); !text.empty()) resources.strings[id] = text;
     resources.views[{L"ZIP", 1974}] = EmbeddedResource(L"ZIP", 1974);
     resources.views[{L"ZIPCRC", 1974}] = EmbeddedResource(L"ZIPCRC", 1974);
