@@ -34,8 +34,7 @@ bool IsSilentCommandLine(std::wstring_view commandLine) {
   return commandLine.find(L"/silent") != std::wstring_view::npos;
 }
 
-std::size_t ParseOptionValue(std::wstring_view optionStart, std::wstring& destination,
-                             std::size_t nameLength) {
+std::size_t ParseOptionValue(std::wstring_view optionStart, std::wstring& destination, std::size_t nameLength) {
   const std::size_t end = std::min(optionStart.size(), kOptionValueLimit);
   std::size_t index = nameLength;
   destination.clear();

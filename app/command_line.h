@@ -24,8 +24,7 @@ bool IsSilentCommandLine(std::wstring_view commandLine);
 // Copies the value of the option starting at optionStart (its "/") into destination: from
 // nameLength up to the next "/", the end, or index 260. Spaces belong to the value. Returns the
 // index where copying stopped.
-std::size_t ParseOptionValue(std::wstring_view optionStart, std::wstring& destination,
-                             std::size_t nameLength);
+std::size_t ParseOptionValue(std::wstring_view optionStart, std::wstring& destination, std::size_t nameLength);
 
 // Trailing spaces, one closing and one opening double quote, then trailing spaces again.
 void StripQuotes(std::wstring& text);

@@ -16,16 +16,15 @@ namespace lanternix {
 namespace {
 
 class FailureReporter {
- public:
-  FailureReporter(Platform& platform, const InstallOptions& options)
-      : platform_(platform), options_(options) {}
+public:
+  FailureReporter(Platform& platform, const InstallOptions& options) : platform_(platform), options_(options) {}
 
   // Silent: one log line "<first>: <second>", the parts in the order each failure wants.
   // Wizard: a message box with the message alone.
   void MessageThenFolder(unsigned id, std::wstring_view folder) { Report(id, Message(id), folder); }
   void FolderThenMessage(unsigned id, std::wstring_view folder) { Report(id, folder, Message(id)); }
 
- private:
+private:
   std::wstring Message(unsigned id) { return LoadText(platform_.resources, id); }
 
   void Report(unsigned id, std::wstring_view first, std::wstring_view second) {
@@ -107,9 +106,8 @@ int RunInstall(Platform& platform, InstallOptions& options) {
 
   int associationsConfirmed = 1;
   if (options.changeAssociations && !options.silent) {
-    const int answer =
-        platform.messages.Show(LoadText(platform.resources, kMessageChangeAssociations),
-                               options.messageCaption, kMbYesNo | kMbIconQuestion | kMbDefButton2);
+    const int answer = platform.messages.Show(LoadText(platform.resources, kMessageChangeAssociations),
+                                              options.messageCaption, kMbYesNo | kMbIconQuestion | kMbDefButton2);
     if (answer == kIdNo) associationsConfirmed = 0;
   }
 

@@ -29,7 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // A line shorter than both limits can't have had a value cut.
   for (const std::wstring_view name : {lanternix::kFolderOption, lanternix::kIniOption})
-    if (lanternix::IsOptionValueShortened(commandLine, name) && commandLine.size() < lanternix::kOptionValueLimit)
+    if (lanternix::IsOptionValueShortened(commandLine, name) &&
+        commandLine.size() < lanternix::kOptionValueLimit)
       __builtin_trap();
   return 0;
 }

@@ -78,9 +78,8 @@ TEST(FakeRegistryTest, KeysAreCaseInsensitiveAndClassesRootIsMachineClasses) {
   FakeRegistry registry;
   ASSERT_TRUE(registry.SetDefaultValue(RegRoot::ClassesRoot, L"Applications\\l_tern32.exe", L"x"));
   EXPECT_TRUE(registry.KeyExists(RegRoot::LocalMachine, L"software\\CLASSES\\applications"));
-  EXPECT_EQ(
-      registry.StringValue(RegRoot::LocalMachine, L"SOFTWARE\\Classes\\Applications\\L_TERN32.EXE", L""),
-      L"x");
+  EXPECT_EQ(registry.StringValue(RegRoot::LocalMachine, L"SOFTWARE\\Classes\\Applications\\L_TERN32.EXE", L""),
+            L"x");
   // REG_SZ keeps its terminating zero.
   EXPECT_EQ(registry.Value(RegRoot::ClassesRoot, L"Applications\\l_tern32.exe", L"")->data.size(), 4u);
 }

@@ -14,8 +14,7 @@ namespace {
 using testing::SetupMachine;
 
 const std::string kMessage5 = "Invalid destination directory!";
-const std::string kMessage7Start =
-    "Can't install all files!\r\n\r\nPlease close all running Lanternix instances";
+const std::string kMessage7Start = "Can't install all files!\r\n\r\nPlease close all running Lanternix instances";
 const std::string kMessage11Start = "Can't create destination directory!\r\n\r\n";
 
 InstallOptions Silent(std::wstring folder) {
@@ -27,7 +26,7 @@ InstallOptions Silent(std::wstring folder) {
 }
 
 class InstallDriverTest : public ::testing::Test {
- protected:
+protected:
   SetupMachine machine;
 };
 
@@ -38,9 +37,9 @@ TEST_F(InstallDriverTest, InstallsEveryPieceAndLeavesTheDestinationCurrent) {
   EXPECT_TRUE(machine.files.Exists(L"C:\\Apps\\Viewer\\l_tern32.exe"));
   EXPECT_TRUE(machine.files.Exists(L"C:\\Apps\\Viewer\\Plugins\\Icons.dll"));
   EXPECT_TRUE(machine.files.Exists(L"C:\\Users\\tester\\Desktop\\Lanternix.lnk"));
-  EXPECT_EQ(machine.registry.StringValue(
-                RegRoot::LocalMachine, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lanternix",
-                L"InstallLocation"),
+  EXPECT_EQ(machine.registry.StringValue(RegRoot::LocalMachine,
+                                         L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lanternix",
+                                         L"InstallLocation"),
             L"C:\\Apps\\Viewer\\");
   // The INI file ends as UTF-16LE.
   const std::string ini = machine.Text(L"C:\\Apps\\Viewer\\l_tern32.ini");
@@ -215,8 +214,7 @@ TEST_F(InstallDriverTest, AssociationQuestionOnlyInTheWizardAndNoStillInstalls) 
   EXPECT_TRUE(machine.files.Exists(L"C:\\Apps\\l_tern32.exe"));
   // Declined: no per-user choice was forced.
   EXPECT_FALSE(machine.registry.KeyExists(
-      RegRoot::CurrentUser,
-      L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.bmp\\UserChoice"));
+      RegRoot::CurrentUser, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.bmp\\UserChoice"));
 
   InstallOptions silent = Silent(L"C:\\Apps");
   silent.changeAssociations = 1;
@@ -224,12 +222,11 @@ TEST_F(InstallDriverTest, AssociationQuestionOnlyInTheWizardAndNoStillInstalls) 
   ASSERT_EQ(RunInstall(machine.Get(), silent), 1);
   EXPECT_EQ(machine.messages.shown.size(), 1u);
   EXPECT_TRUE(machine.registry.KeyExists(
-      RegRoot::CurrentUser,
-      L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.bmp\\UserChoice"));
+      RegRoot::CurrentUser, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.bmp\\UserChoice"));
 }
 
 class SilentSetupTest : public ::testing::Test {
- protected:
+protected:
   SetupMachine machine;
 };
 
@@ -355,7 +352,7 @@ TEST_F(SilentSetupTest, RelativeFolderFailsWithExitStatusOne) {
 // An update of an installation in the default folder: where its settings were decides where they
 // stay.
 class SilentUpdateTest : public SilentSetupTest {
- protected:
+protected:
   SilentUpdateTest() {
     EXPECT_EQ(RunSilentSetup(machine.Get(), L"setup.exe /silent"), kExitInstalled);
     machine.files.Remove(kProgramIni);

@@ -9,7 +9,7 @@
 namespace lanternix::testing {
 
 class SetupMachine : public fake::FakePlatform {
- public:
+public:
   SetupMachine() {
     for (unsigned id = 1; id <= IDS_INVALID_INI_FOLDER; ++id)
       if (auto text = EmbeddedString(id); !text.empty()) resources.strings[id] = text;
