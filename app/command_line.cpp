@@ -69,6 +69,20 @@ std::wstring CommandLineWorkingCopy(std::wstring_view commandLine) {
   return std::wstring(commandLine.substr(0, kCommandLineChars - 1));
 }
 
+bool IsOptionValueShortened(std::wstring_view commandLine, std::wstring_view name) {
+  const std::wstring workingCopy = CommandLineWorkingCopy(commandLine);
+  const auto at = std::wstring_view(workingCopy).find(name);
+  if (at == std::wstring_view::npos) return false;
+  std::wstring limited;
+  ParseOptionValue(std::wstring_view(workingCopy).substr(at), limited, name.size());
+  const std::wstring_view rest = commandLine.substr(at + name.size());
+  std::wstring whole(rest.substr(0, rest.find(L'/')));
+  // Spaces and quotes that only the limits cut away change nothing.
+  StripQuotes(limited);
+  StripQuotes(whole);
+  return limited != whole;
+}
+
 void ApplyCommandLineOptions(std::wstring_view workingCopy, InstallOptions& options) {
   if (auto folder = OptionText(workingCopy, kFolderOption)) {
     StripQuotes(*folder);
@@ -86,7 +100,7 @@ void ApplyCommandLineOptions(std::wstring_view workingCopy, InstallOptions& opti
     }
   }
   if (FindOption(workingCopy, L"/assocallusers")) options.associateForAllUsers = 1;
-  if (auto ini = OptionText(workingCopy, L"/ini=")) {
+  if (auto ini = OptionText(workingCopy, kIniOption)) {
     StripQuotes(*ini);
     options.iniFolder = *ini;
   }

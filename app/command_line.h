@@ -10,10 +10,11 @@
 
 namespace lanternix {
 
-// The switch that selects the silent path, and the option that names the destination folder.
-// Deployment tools are told these through the release manifest.
+// The switch that selects the silent path, and the options that name the destination and INI
+// folders. Deployment tools are told the first two through the release manifest.
 inline constexpr std::wstring_view kSilentSwitch = L"/silent";
 inline constexpr std::wstring_view kFolderOption = L"/folder=";
+inline constexpr std::wstring_view kIniOption = L"/ini=";
 
 // Only so much of the command line is examined: the working copy holds 520 characters.
 inline constexpr std::size_t kCommandLineChars = 520;
@@ -38,6 +39,11 @@ std::int32_t ParseOptionInteger(std::wstring_view text);
 
 // The first 519 characters of the command line, where every option is looked for.
 std::wstring CommandLineWorkingCopy(std::wstring_view commandLine);
+
+// Whether the command-line limits (the working copy's 519 characters, the value's index 260)
+// shortened the value of the text option name at its first occurrence: used as it stands, such
+// a value would name another folder than the one written.
+bool IsOptionValueShortened(std::wstring_view commandLine, std::wstring_view name);
 
 // Applies the options found in the working copy to the record, each at its first occurrence.
 void ApplyCommandLineOptions(std::wstring_view workingCopy, InstallOptions& options);

@@ -20,10 +20,13 @@ namespace {
 // an installation without that file gets the defaults of a fresh one.
 void KeepExistingIniPlace(Platform& platform, const std::wstring& existingFolder, InstallOptions& options) {
   const std::wstring programFolderIni = existingFolder + std::wstring(kViewerIniName);
-  options.iniFolder =
-      platform.profiles.ReadString(programFolderIni, L"Others", L"INI_Folder", kShortTextChars);
+  options.iniFolder = ReadIniRedirect(platform.profiles, programFolderIni);
   if (options.iniFolder.empty() && platform.files.FileSize(programFolderIni))
     options.keepIniInProgramFolder = 1;
+}
+
+bool HasOption(std::wstring_view workingCopy, std::wstring_view name) {
+  return workingCopy.find(name) != std::wstring_view::npos;
 }
 
 InstallOptions DefaultOptions(Platform& platform, std::wstring_view workingCopy) {
@@ -32,13 +35,30 @@ InstallOptions DefaultOptions(Platform& platform, std::wstring_view workingCopy)
   options.silent = 1;
   if (auto existing = FindExistingInstallFolder(platform.registry)) {
     options.destinationFolder = *existing;
-    if (workingCopy.find(L"/ini=") == std::wstring_view::npos)
-      KeepExistingIniPlace(platform, *existing, options);
+    if (!HasOption(workingCopy, kIniOption)) KeepExistingIniPlace(platform, *existing, options);
   } else {
     options.destinationFolder = GetDefaultInstallFolder(platform.registry);
     options.iniFolder = kPerUserIniFolder;
   }
   return options;
+}
+
+// A folder value the limits cut, or an INI folder the viewer would not find again, is refused
+// before anything is created: installing somewhere else than asked is worse than not at all.
+bool RefuseUnusableFolders(Platform& platform, std::wstring_view commandLine, std::wstring_view workingCopy,
+                           const InstallOptions& options) {
+  if (IsOptionValueShortened(commandLine, kFolderOption)) {
+    WriteInstallLog(platform, LoadText(platform.resources, kMessageInvalidDestination) + L": " +
+                                  options.destinationFolder);
+    return true;
+  }
+  if (HasOption(workingCopy, kIniOption) && (IsOptionValueShortened(commandLine, kIniOption) ||
+                                             !IsUsableIniFolder(platform.system, options.iniFolder))) {
+    WriteInstallLog(platform,
+                    LoadText(platform.resources, kMessageInvalidIniFolder) + L": " + options.iniFolder);
+    return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -56,6 +76,12 @@ int RunSilentSetup(Platform& platform, std::wstring_view commandLine) {
   const std::wstring workingCopy = CommandLineWorkingCopy(commandLine);
   InstallOptions options = DefaultOptions(platform, workingCopy);
   ApplyCommandLineOptions(workingCopy, options);
+  if (RefuseUnusableFolders(platform, commandLine, workingCopy, options)) return kExitFailed;
+  // Seen from another session (a deployment tool's SYSTEM account) the viewer has no window.
+  if (IsViewerFileInUse(platform, options.destinationFolder)) {
+    WriteInstallLog(platform, LoadText(platform.resources, kMessageViewerRunning));
+    return kExitViewerRunning;
+  }
   return RunInstall(platform, options) == 1 ? kExitInstalled : kExitFailed;
 }
 

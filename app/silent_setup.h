@@ -11,6 +11,7 @@ namespace lanternix {
 
 inline constexpr unsigned kMessageViewerRunning = 10;
 inline constexpr unsigned kMessageSetupDamaged = 12;
+inline constexpr unsigned kMessageInvalidIniFolder = 13;
 
 // Exit statuses a deployment tool can act on.
 inline constexpr int kExitInstalled = 0;

@@ -30,13 +30,11 @@ int CreateFolderChain(FileSystem& files, std::wstring_view path) {
   return 1;
 }
 
-int CreateDirectoryTree(FileSystem& files, std::wstring& path, std::wstring* outermostCreated) {
-  if (outermostCreated) outermostCreated->clear();
-  if (path.empty()) return 0;
+std::wstring NormaliseFolderText(std::wstring_view folder) {
+  std::wstring path(folder);
   TrimSpaces(path);
-  if (path.empty()) return 0;
+  if (path.empty()) return path;
   AppendBackslash(path);
-  if (CanEnter(files, path)) return 1;
 
   std::wstring work;
   std::size_t start = 0;
@@ -50,15 +48,29 @@ int CreateDirectoryTree(FileSystem& files, std::wstring& path, std::wstring* out
       work.push_back(path[i]);
       continue;
     }
-    // "C:\A \B" must create "C:\A", not a level whose name ends in a space.
+    // Windows keeps the trailing spaces of inner levels: "C:\A \B" lies in a folder "A ", which
+    // nobody meant.
     TrimSpaces(work);
-    if (files.CreateFolder(work) == FolderCreation::Created && outermostCreated && outermostCreated->empty())
-      *outermostCreated = work;
     AppendBackslash(work);
   }
   CutToBuffer(work, kShortTextChars);
-  path = work;
-  AppendBackslash(path);
+  AppendBackslash(work);
+  return work;
+}
+
+int CreateDirectoryTree(FileSystem& files, std::wstring& path, std::wstring* outermostCreated) {
+  if (outermostCreated) outermostCreated->clear();
+  if (path.empty()) return 0;
+  path = NormaliseFolderText(path);
+  if (path.empty()) return 0;
+  if (CanEnter(files, path)) return 1;
+  const std::size_t start = path.starts_with(L"\\\\") ? 2 : 0;
+  for (std::size_t i = start; i < path.size(); ++i) {
+    if (path[i] != L'\\') continue;
+    const std::wstring level = path.substr(0, i);
+    if (files.CreateFolder(level) == FolderCreation::Created && outermostCreated && outermostCreated->empty())
+      *outermostCreated = level;
+  }
   return CanEnter(files, path) ? 1 : 0;
 }
 

@@ -12,10 +12,14 @@ namespace lanternix {
 // Creates every level of path; 0 when the path is empty or a level's parent is missing.
 int CreateFolderChain(FileSystem& files, std::wstring_view path);
 
-// Normalises path in place (spaces trimmed, every level without trailing spaces, a final "\")
-// and creates what is missing. 1 when the folder can be entered afterwards. The current folder
-// is never left changed. outermostCreated, when given, receives the outermost level this call
-// created (empty when it created none).
+// The folder text CreateDirectoryTree makes of folder: spaces trimmed, every level without
+// trailing spaces, a final "\"; at most its first 259 characters. Empty when only spaces remain.
+std::wstring NormaliseFolderText(std::wstring_view folder);
+
+// Normalises path in place (NormaliseFolderText) and creates what is missing. 1 when the folder
+// can be entered afterwards. The current folder is never left changed. Every later use of the
+// folder must take the normalised text: the typed one may name another folder. outermostCreated,
+// when given, receives the outermost level this call created (empty when it created none).
 int CreateDirectoryTree(FileSystem& files, std::wstring& path, std::wstring* outermostCreated = nullptr);
 
 }  // namespace lanternix

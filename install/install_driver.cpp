@@ -1,5 +1,6 @@
 #include "install/install_driver.h"
 
+#include "model/product.h"
 #include "model/system_probes.h"
 #include "model/texts.h"
 #include "install/folder_creation.h"
@@ -15,15 +16,16 @@ namespace lanternix {
 namespace {
 
 class FailureReporter {
-public:
-  FailureReporter(Platform& platform, const InstallOptions& options) : platform_(platform), options_(options) {}
+ public:
+  FailureReporter(Platform& platform, const InstallOptions& options)
+      : platform_(platform), options_(options) {}
 
   // Silent: one log line "<first>: <second>", the parts in the order each failure wants.
   // Wizard: a message box with the message alone.
   void MessageThenFolder(unsigned id, std::wstring_view folder) { Report(id, Message(id), folder); }
   void FolderThenMessage(unsigned id, std::wstring_view folder) { Report(id, folder, Message(id)); }
 
-private:
+ private:
   std::wstring Message(unsigned id) { return LoadText(platform_.resources, id); }
 
   void Report(unsigned id, std::wstring_view first, std::wstring_view second) {
@@ -65,6 +67,16 @@ bool IsUsableDestination(Platform& platform, std::wstring_view destinationFolder
   return LeavesRoomForPayload(trimmed, LongestPayloadEntryName(platform));
 }
 
+bool IsViewerFileInUse(Platform& platform, std::wstring_view destinationFolder) {
+  const std::wstring folder = NormaliseFolderText(destinationFolder);
+  return !folder.empty() && platform.files.IsHeldOpen(folder + std::wstring(kViewerExe));
+}
+
+bool IsViewerRunning(Platform& platform, std::wstring_view destinationFolder) {
+  return platform.system.TopLevelWindowExists(kViewerWindowClass) ||
+         IsViewerFileInUse(platform, destinationFolder);
+}
+
 int RunInstall(Platform& platform, InstallOptions& options) {
   FailureReporter report(platform, options);
   std::wstring preparedFolder = options.destinationFolder;
@@ -87,22 +99,25 @@ int RunInstall(Platform& platform, InstallOptions& options) {
     report.FolderThenMessage(kMessageCantInstallFiles, preparedFolder);
     return 0;
   }
-  // From here on nothing can make the installation fail.
+  // From here on nothing can make the installation fail. Every later step names the folder as it
+  // was created: the typed text may carry a level with trailing spaces, which Windows reads as
+  // another folder.
 
-  const std::wstring iniPath = WriteViewerIni(platform, options.destinationFolder, options.iniFolder,
+  const std::wstring iniPath = WriteViewerIni(platform, preparedFolder, options.iniFolder,
                                               options.silent != 0 && options.keepIniInProgramFolder == 0);
 
   int associationsConfirmed = 1;
   if (options.changeAssociations && !options.silent) {
-    const int answer = platform.messages.Show(LoadText(platform.resources, kMessageChangeAssociations),
-                                              options.messageCaption, kMbYesNo | kMbIconQuestion | kMbDefButton2);
+    const int answer =
+        platform.messages.Show(LoadText(platform.resources, kMessageChangeAssociations),
+                               options.messageCaption, kMbYesNo | kMbIconQuestion | kMbDefButton2);
     if (answer == kIdNo) associationsConfirmed = 0;
   }
 
-  RegisterApplication(platform, associationsConfirmed, options.changeAssociations, options.destinationFolder,
+  RegisterApplication(platform, associationsConfirmed, options.changeAssociations, preparedFolder,
                       options.startMenuGroup, options.desktopShortcut, options.thumbnailsShortcut,
                       options.allUsers, options.associationSelection, options.associateForAllUsers);
-  RecordInstallation(platform, options.destinationFolder, createdFolder, keepExistingIconLibrary);
+  RecordInstallation(platform, preparedFolder, createdFolder, keepExistingIconLibrary);
   ConvertIniToUnicode(platform, iniPath);
   return 1;
 }

@@ -32,6 +32,13 @@ bool LeavesRoomForPayload(std::wstring_view destinationFolder, std::size_t longe
 // spaces passes on purpose; it fails when it is created.
 bool IsUsableDestination(Platform& platform, std::wstring_view destinationFolder);
 
+// Whether the viewer installed in the destination is held open so that it can't be replaced: a
+// setup run as SYSTEM in session 0 (as deployment tools run it) sees no window on the user's
+// desktop, but the running program's file still refuses to be written.
+bool IsViewerFileInUse(Platform& platform, std::wstring_view destinationFolder);
+// A viewer window on this desktop, or the installed viewer's file in use.
+bool IsViewerRunning(Platform& platform, std::wstring_view destinationFolder);
+
 // 1 when the installation ran through its last step; 0 when it stopped at a destination check
 // or the extraction, after the failure was shown (wizard) or logged (silent). In silent mode an
 // empty iniFolder may receive the per-user default, unless keepIniInProgramFolder is set.

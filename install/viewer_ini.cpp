@@ -8,6 +8,7 @@
 
 #include "model/system_probes.h"
 #include "install/folder_creation.h"
+#include "install/install_driver.h"
 #include "platform/text_limits.h"
 
 namespace lanternix {
@@ -46,18 +47,58 @@ bool Contains(std::wstring_view text, std::wstring_view part) {
   return text.find(part) != std::wstring_view::npos;
 }
 
+std::wstring ExpandedIniFolder(SystemInfo& system, std::wstring_view iniFolder) {
+  return Contains(iniFolder, L"%") ? ExpandIniFolder(system, iniFolder) : std::wstring(iniFolder);
+}
+
+// "CON", "NUL", "COM1", ... name devices in every folder, with or without an extension.
+bool IsDeviceName(std::wstring_view level) {
+  std::wstring stem(level.substr(0, level.find(L'.')));
+  TrimSpaces(stem);
+  for (const std::wstring_view device : {L"CON", L"PRN", L"AUX", L"NUL"})
+    if (EqualIgnoringCase(stem, device)) return true;
+  if (stem.size() != 4 || stem[3] < L'1' || stem[3] > L'9') return false;
+  const std::wstring_view prefix = std::wstring_view(stem).substr(0, 3);
+  return EqualIgnoringCase(prefix, L"COM") || EqualIgnoringCase(prefix, L"LPT");
+}
+
+// "\\.\" and "\\?\" reach devices and the object namespace, not a folder of files.
+bool NamesDevice(std::wstring_view folder) {
+  if (folder.starts_with(L"\\\\.\\") || folder.starts_with(L"\\\\?\\")) return true;
+  std::size_t start = 0;
+  while (start <= folder.size()) {
+    const auto end = std::min(folder.find_first_of(L"\\/", start), folder.size());
+    if (IsDeviceName(folder.substr(start, end - start))) return true;
+    start = end + 1;
+  }
+  return false;
+}
+
+// The redirect as the folder is created: every level without its trailing spaces, and a final
+// "\" only where the user wrote one. A text too long to be created stays as it is.
+std::wstring RedirectText(std::wstring_view iniFolder) {
+  std::wstring written(iniFolder);
+  TrimSpaces(written);
+  if (written.empty() || written.size() >= kShortTextChars) return written;
+  const bool finalSeparator = written.back() == L'\\';
+  written = NormaliseFolderText(written);
+  if (!finalSeparator && written.back() == L'\\') written.pop_back();
+  return written;
+}
+
 // The redirect's folder, expanded, normalised and created; empty when it expands to nothing.
 std::wstring PrepareIniFolder(Platform& platform, const std::wstring& iniFolder) {
-  std::wstring folder = Contains(iniFolder, L"%") ? ExpandIniFolder(platform.system, iniFolder) : iniFolder;
+  std::wstring folder = ExpandedIniFolder(platform.system, iniFolder);
   std::wstring trimmed = folder;
   TrimSpaces(trimmed);
-  if (trimmed.size() < kShortTextChars) {
+  const std::wstring prepared = NormaliseFolderText(trimmed);
+  if (trimmed.size() < kShortTextChars && (prepared.empty() || prepared.back() == L'\\')) {
     CreateDirectoryTree(platform.files, folder);
     return folder;
   }
-  // The folder routines rebuild at most 260 characters and would hand back the cut-off
-  // beginning, which is another folder. A folder this long can't be created anyway, so its
-  // INI writes simply fail.
+  // The folder routines rebuild at most 259 characters and would hand back the cut-off
+  // beginning (or, at 259, the folder without its final "\"), which names another folder or
+  // file. A folder this long can't hold the INI file anyway, so its INI writes simply fail.
   if (folder.back() != L'\\') folder.push_back(L'\\');
   return folder;
 }
@@ -102,6 +143,20 @@ void MakeRoomForValue(Platform& platform, const std::wstring& iniFile, std::wstr
 
 }  // namespace
 
+std::wstring ReadIniRedirect(ProfileFiles& profiles, std::wstring_view programFolderIni) {
+  return profiles.ReadString(programFolderIni, kOthersSection, kIniFolderKey, kShortTextChars);
+}
+
+bool IsUsableIniFolder(SystemInfo& system, std::wstring_view iniFolder) {
+  if (iniFolder.empty()) return true;
+  std::wstring folder = ExpandedIniFolder(system, iniFolder);
+  TrimSpaces(folder);
+  // Checked before normalising: the folder routines look at 259 characters only.
+  if (!IsFullyQualifiedFolder(folder) || NamesDevice(folder) || folder.size() >= kShortTextChars)
+    return false;
+  return NormaliseFolderText(folder).size() + kTemporaryIniName.size() < kShortTextChars;
+}
+
 std::wstring WriteViewerIni(Platform& platform, std::wstring_view destinationFolder, std::wstring& iniFolder,
                             bool silentDefault) {
   ProfileFiles& profiles = platform.profiles;
@@ -117,8 +172,9 @@ std::wstring WriteViewerIni(Platform& platform, std::wstring_view destinationFol
   bool portableLayout = false;
   if (!iniFolder.empty()) {
     const std::wstring folder = PrepareIniFolder(platform, iniFolder);
-    MakeRoomForValue(platform, programFolderIni, iniFolder);
-    profiles.WriteString(programFolderIni, kOthersSection, kIniFolderKey, iniFolder);
+    const std::wstring redirect = RedirectText(iniFolder);
+    MakeRoomForValue(platform, programFolderIni, redirect);
+    profiles.WriteString(programFolderIni, kOthersSection, kIniFolderKey, redirect);
     // A folder that expands to nothing would leave the bare file name, which the profile
     // functions look for in the Windows folder while the conversion opens it in the current
     // folder; the settings stay in the program folder's file instead.

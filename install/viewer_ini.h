@@ -23,10 +23,19 @@ inline constexpr std::wstring_view kPortableToolbarSize = L"24";
 // The per-user INI folder of a silent installation into the default program folder.
 inline constexpr std::wstring_view kPerUserIniFolder = L"%APPDATA%\\Lanternix";
 
+// An INI folder the viewer finds again whatever folder is current when it starts: fully
+// qualified once its %NAME% references are expanded, no device, and room for the temporary
+// "l_tern32.ini_temp" within 259 characters. An empty one (the program folder) always is.
+bool IsUsableIniFolder(SystemInfo& system, std::wstring_view iniFolder);
+
+// The redirect a program folder's INI file holds ([Others] INI_Folder); empty when none.
+std::wstring ReadIniRedirect(ProfileFiles& profiles, std::wstring_view programFolderIni);
+
 // Writes the INI-folder redirect (or removes it), the English language and, when none is set
 // yet, the toolbar skin that suits the screen. With silentDefault, an empty iniFolder whose
 // destination lies in the default program folder gets the per-user folder stored into
-// iniFolder. Returns the INI file that holds the settings. Failed writes are ignored.
+// iniFolder. The redirect names the folder as it is created (levels without trailing spaces).
+// Returns the INI file that holds the settings. Failed writes are ignored.
 std::wstring WriteViewerIni(Platform& platform, std::wstring_view destinationFolder, std::wstring& iniFolder,
                             bool silentDefault);
 

@@ -124,6 +124,9 @@ class FileSystem {
   virtual std::wstring CanonicalPath(std::wstring_view path) = 0;
   // RemoveDirectoryW: only an empty folder goes.
   virtual bool RemoveFolder(std::wstring_view path) = 0;
+  // True when the existing file can't be opened for writing because another process holds it
+  // open without sharing it for writing, or runs it (a sharing violation).
+  virtual bool IsHeldOpen(std::wstring_view path) = 0;
   // True when path names an existing file (not a folder).
   virtual bool FileExists(std::wstring_view path) = 0;
   virtual bool MoveReplacing(std::wstring_view from, std::wstring_view to) = 0;

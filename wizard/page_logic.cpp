@@ -7,6 +7,7 @@
 #include "model/system_probes.h"
 #include "install/install_driver.h"
 #include "model/texts.h"
+#include "install/folder_creation.h"
 #include "install/viewer_ini.h"
 #include "platform/text_limits.h"
 #include "res/resource_ids.h"
@@ -21,8 +22,8 @@ constexpr std::size_t kReleaseNotesChars = 10240;
 
 }  // namespace
 
-std::optional<std::wstring> ViewerRunningWarning(Platform& platform) {
-  if (!platform.system.TopLevelWindowExists(kViewerWindowClass)) return std::nullopt;
+std::optional<std::wstring> ViewerRunningWarning(Platform& platform, std::wstring_view destinationText) {
+  if (!IsViewerRunning(platform, destinationText)) return std::nullopt;
   return LoadText(platform.resources, IDS_VIEWER_RUNNING);
 }
 
@@ -119,6 +120,21 @@ std::wstring ReadyDestinationLine(ProgramResources& resources, std::wstring_view
   return DestinationLine(LoadText(resources, IDS_DESTINATION_DIRECTORY, kLabelTextChars), folderText);
 }
 
+IniPreselection ReadyIniPreselection(Platform& platform, std::wstring_view destinationText) {
+  const std::wstring folder = NormaliseFolderText(destinationText);
+  const std::wstring programFolderIni = folder + std::wstring(kViewerIniName);
+  if (!folder.empty() && platform.files.FileExists(programFolderIni)) {
+    std::wstring redirect = ReadIniRedirect(platform.profiles, programFolderIni);
+    if (redirect.empty()) return {IniChoice::ProgramFolder, {}};
+    std::wstring plain = redirect;
+    if (plain.back() == L'\\') plain.pop_back();
+    if (EqualIgnoringCase(plain, kPerUserIniFolder)) return {IniChoice::ApplicationData, {}};
+    return {IniChoice::KeepRedirect, std::move(redirect)};
+  }
+  const bool appData = IsVistaOrLater(platform.system.VersionEx());
+  return {appData ? IniChoice::ApplicationData : IniChoice::ProgramFolder, {}};
+}
+
 InstallOptions GatherInstallOptions(const WizardChoices& choices) {
   InstallOptions options;
   options.destinationFolder = choices.destinationText;
@@ -128,7 +144,8 @@ InstallOptions GatherInstallOptions(const WizardChoices& choices) {
   options.desktopShortcut = choices.desktopShortcut ? 1 : 0;
   options.thumbnailsShortcut = choices.thumbnailsShortcut ? 1 : 0;
   options.allUsers = choices.allUsers ? 1 : 0;
-  if (choices.iniInApplicationData) options.iniFolder = kPerUserIniFolder;
+  if (choices.iniChoice == IniChoice::ApplicationData) options.iniFolder = kPerUserIniFolder;
+  if (choices.iniChoice == IniChoice::KeepRedirect) options.iniFolder = choices.keptIniFolder;
   const AssociationReadOut readOut =
       ReadAssociationList(choices.associationListEnabled, choices.associationRowStates);
   options.associationSelection = readOut.selection;

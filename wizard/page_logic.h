@@ -23,8 +23,9 @@ inline constexpr int kWelcomePageId = 101;
 
 // ---------------------------------------------------------------- what every page asks
 
-// The running-viewer warning (string 10, whole) while a viewer window exists; none otherwise.
-std::optional<std::wstring> ViewerRunningWarning(Platform& platform);
+// The running-viewer warning (string 10, whole) while a viewer window exists or the viewer
+// installed in the destination is in use; none otherwise.
+std::optional<std::wstring> ViewerRunningWarning(Platform& platform, std::wstring_view destinationText);
 
 // ---------------------------------------------------------------- Welcome
 
@@ -96,14 +97,29 @@ std::wstring DestinationLine(std::wstring_view label, std::wstring_view folderTe
 // The Ready page's destination line: string 6 (a 50-character label) and the folder typed.
 std::wstring ReadyDestinationLine(ProgramResources& resources, std::wstring_view folderText);
 
+// Where the INI file goes: the program folder (radio 1038), the user's application data (1039),
+// or the folder an installed redirect names, kept (1040, shown only then).
+enum class IniChoice { ProgramFolder, ApplicationData, KeepRedirect };
+
+struct IniPreselection {
+  IniChoice choice = IniChoice::ApplicationData;
+  std::wstring keptFolder;  // the redirect, for KeepRedirect
+};
+
+// The choice the Ready page starts with. An update (the destination holds the viewer's INI file)
+// keeps the settings where they are now: in that file, behind its per-user redirect, or behind
+// any other redirect. Otherwise the system's default: application data from Vista on.
+IniPreselection ReadyIniPreselection(Platform& platform, std::wstring_view destinationText);
+
 // The control states the installing step reads, as plain values.
 struct WizardChoices {
   std::wstring destinationText;  // Welcome edit 1000, as typed
   bool startMenuGroup = false;
   bool desktopShortcut = false;
   bool thumbnailsShortcut = false;
-  bool allUsers = false;              // radio 1017, also while disabled
-  bool iniInApplicationData = false;  // Ready radio 1039
+  bool allUsers = false;                           // radio 1017, also while disabled
+  IniChoice iniChoice = IniChoice::ProgramFolder;  // Ready radios 1038, 1039, 1040
+  std::wstring keptIniFolder;                      // Ready edit 1000, for KeepRedirect
   bool associationListEnabled = false;
   std::vector<unsigned> associationRowStates;
   bool associateForAllUsers = false;  // check box 1037, also while hidden

@@ -179,7 +179,9 @@ void CWizPropertyPage::ShowMessage(const std::wstring& text, unsigned flags) con
 }
 
 bool CWizPropertyPage::WarnIfViewerRunning() const {
-  const std::optional<std::wstring> warning = ViewerRunningWarning(SystemPlatform());
+  const std::wstring destination =
+      ItemText(PageDialog(kWelcomePageIndex), IDC_DESTINATION_FOLDER, kLongTextChars);
+  const std::optional<std::wstring> warning = ViewerRunningWarning(SystemPlatform(), destination);
   if (warning) ShowMessage(*warning, kMbIconExclamation);
   return warning.has_value();
 }
@@ -410,13 +412,28 @@ void CWizPropertyPage::OnSelectNone() {
 void CWizPropertyPage::ActivateReady() {
   const HWND dialog = GetSafeHwnd();
   SetHeadingFont(IDC_READY_TITLE);
-  const std::wstring line =
-      ReadyDestinationLine(SystemPlatform().resources,
-                           ItemText(PageDialog(kWelcomePageIndex), IDC_DESTINATION_FOLDER, kShortTextChars));
+  const std::wstring destination =
+      ItemText(PageDialog(kWelcomePageIndex), IDC_DESTINATION_FOLDER, kShortTextChars);
+  const std::wstring line = ReadyDestinationLine(SystemPlatform().resources, destination);
   SetDlgItemTextW(dialog, IDC_DESTINATION_LINE, line.c_str());
-  const bool appData = IsVistaOrLater(SystemPlatform().system.VersionEx());
-  SetCheck(dialog, IDC_INI_IN_PROGRAM_FOLDER, !appData);
-  SetCheck(dialog, IDC_INI_IN_APPDATA, appData);
+  // Chosen afresh on every activation: the destination may have changed, and with it the
+  // installation whose settings must not be left behind.
+  const IniPreselection preselection = ReadyIniPreselection(SystemPlatform(), destination);
+  const bool keep = preselection.choice == IniChoice::KeepRedirect;
+  SetCheck(dialog, IDC_INI_IN_PROGRAM_FOLDER, preselection.choice == IniChoice::ProgramFolder);
+  SetCheck(dialog, IDC_INI_IN_APPDATA, preselection.choice == IniChoice::ApplicationData);
+  SetCheck(dialog, IDC_INI_CUSTOM, keep);
+  SetDlgItemTextW(dialog, IDC_INI_CUSTOM_FOLDER, preselection.keptFolder.c_str());
+  SendDlgItemMessageW(dialog, IDC_INI_CUSTOM_FOLDER, EM_SETREADONLY, TRUE, 0);
+  for (const int id : {IDC_INI_CUSTOM, IDC_INI_CUSTOM_FOLDER})
+    ShowWindow(GetDlgItem(dialog, id), keep ? SW_SHOW : SW_HIDE);
+}
+
+IniChoice CWizPropertyPage::CheckedIniChoice() const {
+  const HWND dialog = GetSafeHwnd();
+  if (IsButtonChecked(dialog, IDC_INI_IN_APPDATA)) return IniChoice::ApplicationData;
+  if (IsButtonChecked(dialog, IDC_INI_CUSTOM)) return IniChoice::KeepRedirect;
+  return IniChoice::ProgramFolder;
 }
 
 LRESULT CWizPropertyPage::RunInstallingStep() {
@@ -430,7 +447,8 @@ LRESULT CWizPropertyPage::RunInstallingStep() {
   choices.desktopShortcut = IsButtonChecked(welcome, IDC_DESKTOP_SHORTCUT);
   choices.thumbnailsShortcut = IsButtonChecked(welcome, IDC_THUMBNAILS_SHORTCUT);
   choices.allUsers = IsButtonChecked(welcome, IDC_ALL_USERS);
-  choices.iniInApplicationData = IsButtonChecked(GetSafeHwnd(), IDC_INI_IN_APPDATA);
+  choices.iniChoice = CheckedIniChoice();
+  choices.keptIniFolder = ItemText(GetSafeHwnd(), IDC_INI_CUSTOM_FOLDER, kShortTextChars);
   choices.associationListEnabled = list && IsWindowEnabled(list);
   if (list) {
     const auto count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));

@@ -9,6 +9,7 @@
 
 #include "framework/property_page.h"
 #include "platform/platform.h"
+#include "wizard/page_logic.h"
 
 namespace lanternix::wizard {
 
@@ -80,6 +81,7 @@ class CWizPropertyPage : public framework::CPropertyPage {
   void OnSelectNone();
   // Ready.
   void ActivateReady();
+  IniChoice CheckedIniChoice() const;
   LRESULT RunInstallingStep();
   // Finished.
   void ActivateFinished();

@@ -354,10 +354,14 @@ namespace {
 
 class FakeOutputFile final : public OutputFile {
  public:
-  explicit FakeOutputFile(std::FILE* file) : file_(file) {}
+  FakeOutputFile(std::FILE* file, std::optional<std::size_t> room) : file_(file), room_(room) {}
   ~FakeOutputFile() override { Close(); }
   std::size_t Write(const void* data, std::size_t size) override {
-    return file_ ? std::fwrite(data, 1, size, file_) : 0;
+    if (!file_) return 0;
+    const std::size_t accepted = room_ ? std::min(size, *room_) : size;
+    const std::size_t written = std::fwrite(data, 1, accepted, file_);
+    if (room_) *room_ -= written;
+    return written;
   }
   bool Close() override {
     if (!file_) return false;
@@ -368,6 +372,7 @@ class FakeOutputFile final : public OutputFile {
 
  private:
   std::FILE* file_;
+  std::optional<std::size_t> room_;  // bytes the disk still takes; none: unlimited
 };
 
 }  // namespace
@@ -421,6 +426,10 @@ FakeFileSystem::~FakeFileSystem() {
   fs::remove_all(root_, ignored);
 }
 
+void FakeFileSystem::LimitWrites(std::wstring_view path, std::size_t bytes) {
+  if (const auto host = HostPath(path)) writeRoom_[*host] = bytes;
+}
+
 void FakeFileSystem::AddDrive(wchar_t letter) {
   fs::create_directories(root_ /
                          std::string(1, static_cast<char>(std::towupper(static_cast<wint_t>(letter)))));
@@ -456,9 +465,16 @@ std::wstring FakeFileSystem::FullPath(std::wstring_view path) const {
       if (!levels.empty()) levels.pop_back();
       continue;
     }
-    // Windows drops trailing spaces and dots from every level of a path.
-    while (!level.empty() && (level.back() == L' ' || level.back() == L'.')) level.pop_back();
+    // Windows drops one final dot from every level, but spaces only from the end of the whole
+    // path: "C:\A \B" names a folder "A " that "C:\A" is not.
+    if (level.back() == L'.') level.pop_back();
     if (!level.empty()) levels.push_back(level);
+  }
+  if (text.back() != L'\\') {
+    while (!levels.empty() && !levels.back().empty() &&
+           (levels.back().back() == L' ' || levels.back().back() == L'.'))
+      levels.back().pop_back();
+    if (!levels.empty() && levels.back().empty()) levels.pop_back();
   }
   std::wstring full = prefix;
   for (const auto& level : levels) full += level + L"\\";
@@ -520,7 +536,9 @@ std::unique_ptr<OutputFile> FakeFileSystem::Open(std::wstring_view path, bool ap
   std::FILE* file = std::fopen(host->c_str(), append ? "ab" : "wb");
   if (!file) return nullptr;
   if (!existed) creationTimes_[*host] = NowAsFileTime();
-  return std::make_unique<FakeOutputFile>(file);
+  const auto room = writeRoom_.find(*host);
+  return std::make_unique<FakeOutputFile>(
+      file, room == writeRoom_.end() ? std::nullopt : std::optional<std::size_t>(room->second));
 }
 
 std::unique_ptr<OutputFile> FakeFileSystem::OpenForWriting(std::wstring_view path) {
@@ -575,6 +593,11 @@ bool FakeFileSystem::RemoveFolder(std::wstring_view path) {
 bool FakeFileSystem::FileExists(std::wstring_view path) {
   const auto host = HostPath(path);
   return host && fs::is_regular_file(*host);
+}
+
+bool FakeFileSystem::IsHeldOpen(std::wstring_view path) {
+  const auto host = HostPath(path);
+  return host && Locked(*host) && fs::is_regular_file(*host);
 }
 
 bool FakeFileSystem::MoveReplacing(std::wstring_view from, std::wstring_view to) {

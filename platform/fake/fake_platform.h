@@ -110,6 +110,7 @@ class FakeFileSystem final : public FileSystem {
   std::wstring CanonicalPath(std::wstring_view path) override { return FullPath(path); }
   bool RemoveFolder(std::wstring_view path) override;
   bool FileExists(std::wstring_view path) override;
+  bool IsHeldOpen(std::wstring_view path) override;
   bool MoveReplacing(std::wstring_view from, std::wstring_view to) override;
   bool SetFileTimesFromDos(std::wstring_view path, std::uint32_t dosDateTime) override;
   std::optional<std::int64_t> FileSize(std::wstring_view path) override;
@@ -127,6 +128,9 @@ class FakeFileSystem final : public FileSystem {
   void SetUtcOffsetMinutes(int minutes) { utcOffsetMinutes_ = minutes; }
   // A file another process holds open without sharing: it can't be opened, replaced or deleted.
   void Lock(std::wstring_view path);
+  // Each opening of the file for writing takes at most this many bytes, as on a full disk: a
+  // longer write comes up short.
+  void LimitWrites(std::wstring_view path, std::size_t bytes);
   // A folder in which nothing new can be created.
   void MakeReadOnly(std::wstring_view folder);
   // A file with the read-only attribute: it can't be opened for writing or deleted until
@@ -156,6 +160,7 @@ class FakeFileSystem final : public FileSystem {
   std::set<std::filesystem::path> locked_;
   std::set<std::filesystem::path> readOnly_;
   std::set<std::filesystem::path> readOnlyFiles_;
+  std::map<std::filesystem::path, std::size_t> writeRoom_;
   std::map<std::filesystem::path, std::int64_t> creationTimes_;
 };
 

@@ -201,6 +201,16 @@ bool Win32FileSystem::FileExists(std::wstring_view path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+bool Win32FileSystem::IsHeldOpen(std::wstring_view path) {
+  const std::wstring text(path);
+  // Opened the way the extraction opens it, but without truncating: what fails here would fail
+  // there. A running program's image refuses write access the same way.
+  UniqueFile file(CreateFileW(text.c_str(), GENERIC_WRITE, kShareReadWrite, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  const DWORD error = GetLastError();
+  return !file && error == ERROR_SHARING_VIOLATION;
+}
+
 bool Win32FileSystem::MoveReplacing(std::wstring_view from, std::wstring_view to) {
   const std::wstring fromText(from), toText(to);
   return MoveFileExW(fromText.c_str(), toText.c_str(),

@@ -29,6 +29,7 @@ public:
   std::wstring CanonicalPath(std::wstring_view path) override;
   bool RemoveFolder(std::wstring_view path) override;
   bool FileExists(std::wstring_view path) override;
+  bool IsHeldOpen(std::wstring_view path) override;
   bool MoveReplacing(std::wstring_view from, std::wstring_view to) override;
   bool SetFileTimesFromDos(std::wstring_view path, std::uint32_t dosDateTime) override;
   std::optional<std::int64_t> FileSize(std::wstring_view path) override;

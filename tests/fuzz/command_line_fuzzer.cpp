@@ -26,5 +26,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     lanternix::StripQuotes(value);
   }
   if (options.changeAssociations != 0 && options.associationSelection[0] != 1) __builtin_trap();
+
+  // A line shorter than both limits can't have had a value cut.
+  for (const std::wstring_view name : {lanternix::kFolderOption, lanternix::kIniOption})
+    if (lanternix::IsOptionValueShortened(commandLine, name) &&
+        commandLine.size() < lanternix::kOptionValueLimit)
+      __builtin_trap();
   return 0;
 }

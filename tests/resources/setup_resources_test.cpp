@@ -41,6 +41,7 @@ const std::map<unsigned, std::u16string>& ExpectedStrings() {
        u"Can't create destination directory!\n\nPlease check your write permissions and system policies!\n\n"
        u"Try to create the destination folder manually and restart."},
       {12, u"This setup file is damaged. Please download it again."},
+      {13, u"Invalid INI folder!"},
   };
   return strings;
 }

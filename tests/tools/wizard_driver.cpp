@@ -557,6 +557,8 @@ int WalkPages(Driver& driver, const std::wstring& ending, const std::wstring& de
   Print("ready_destination", ItemText(ready, 1010));
   PrintFlag("ready_checked_1038", Checked(ready, 1038));
   PrintFlag("ready_checked_1039", Checked(ready, 1039));
+  PrintFlag("ready_checked_1040", Checked(ready, 1040));
+  Print("ready_text_1000", ItemText(ready, 1000));
   PrintFlag("ready_installing_visible", IsWindowVisible(Item(ready, 1044)) != FALSE);
   for (const int id : {1040, 1000, 1042})
     PrintFlag("ready_visible_" + std::to_string(id), IsWindowVisible(Item(ready, id)) != FALSE);

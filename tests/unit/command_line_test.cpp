@@ -94,6 +94,23 @@ TEST(CommandLineTest, ValueCopyStopsAtIndex260) {
   EXPECT_EQ(value.size(), 252u);
 }
 
+TEST(CommandLineTest, AValueTheLimitsShortenedIsTold) {
+  // Cut by the working copy: "/folder=" starts at 500, its value runs past character 519.
+  const std::wstring prefix = L"setup.exe /silent /desktop=1" + std::wstring(472, L' ');
+  ASSERT_EQ(prefix.size(), 500u);
+  EXPECT_TRUE(IsOptionValueShortened(prefix + L"/folder=C:\\Apps\\Lanternix Image Viewer", kFolderOption));
+  // Ending at character 519 exactly, or losing only spaces and a quote to the cut, is whole.
+  EXPECT_FALSE(IsOptionValueShortened(prefix + L"/folder=C:\\Apps\\Lan", kFolderOption));
+  EXPECT_FALSE(IsOptionValueShortened(prefix + L"/folder=\"C:\\Ap\"" + std::wstring(20, L' ') + L"/group=1",
+                                      kFolderOption));
+  // Cut at index 260 of the option.
+  EXPECT_TRUE(IsOptionValueShortened(L"setup.exe /silent /ini=C:\\" + std::wstring(300, L'i'), kIniOption));
+  EXPECT_FALSE(IsOptionValueShortened(L"setup.exe /silent /ini=C:\\" + std::wstring(249, L'i'), kIniOption));
+  // Absent, or beyond the working copy altogether: not used, so not shortened.
+  EXPECT_FALSE(IsOptionValueShortened(L"setup.exe /silent", kIniOption));
+  EXPECT_FALSE(IsOptionValueShortened(prefix + std::wstring(30, L'x') + L"/ini=C:\\S", kIniOption));
+}
+
 TEST(CommandLineTest, IntegerConversionSaturates) {
   EXPECT_EQ(ParseOptionInteger(L"99999999999"), 2147483647);
   EXPECT_EQ(ParseOptionInteger(L"-99999999999"), -2147483647 - 1);

@@ -9,7 +9,10 @@ namespace {
 
 TEST(FakeFileSystemTest, ResolvesPathsAsWindowsDoes) {
   FakeFileSystem files;
-  EXPECT_EQ(files.FullPath(L"c:/A /B.\\..\\C"), L"C:\\A\\C");
+  EXPECT_EQ(files.FullPath(L"c:/A /B.\\..\\C."), L"C:\\A \\C");
+  // Trailing spaces go only at the end of the whole path.
+  EXPECT_EQ(files.FullPath(L"C:\\A \\B . "), L"C:\\A \\B");
+  EXPECT_EQ(files.FullPath(L"C:\\A\\B \\"), L"C:\\A\\B ");
   ASSERT_TRUE(files.SetCurrentFolder(L"C:\\Temp\\"));
   EXPECT_EQ(files.CurrentFolder(), L"C:\\Temp");
   EXPECT_EQ(files.FullPath(L"sub\\f.txt"), L"C:\\Temp\\sub\\f.txt");
@@ -36,11 +39,25 @@ TEST(FakeFileSystemTest, FolderCreationTellsExistingFromParentMissing) {
 TEST(FakeFileSystemTest, LockedFilesRefuseEverything) {
   FakeFileSystem files;
   files.WriteText(L"C:\\x.bin", "abc");
+  EXPECT_FALSE(files.IsHeldOpen(L"C:\\x.bin"));
   files.Lock(L"C:\\x.bin");
+  EXPECT_TRUE(files.IsHeldOpen(L"C:\\x.bin"));
+  EXPECT_FALSE(files.IsHeldOpen(L"C:\\missing.bin"));
   EXPECT_EQ(files.OpenForWriting(L"C:\\x.bin"), nullptr);
   EXPECT_FALSE(files.Remove(L"C:\\x.bin"));
   EXPECT_FALSE(files.SetFileTimesFromDos(L"C:\\x.bin", 0x5A210000));
   EXPECT_EQ(files.ReadAll(L"C:\\x.bin"), std::nullopt);
+}
+
+TEST(FakeFileSystemTest, ALimitedWriteComesUpShort) {
+  FakeFileSystem files;
+  files.LimitWrites(L"C:\\x.bin", 4);
+  auto out = files.OpenForWriting(L"C:\\x.bin");
+  ASSERT_NE(out, nullptr);
+  EXPECT_EQ(out->Write("abc", 3), 3u);
+  EXPECT_EQ(out->Write("def", 3), 1u);
+  EXPECT_TRUE(out->Close());
+  EXPECT_EQ(files.ReadAll(L"C:\\x.bin")->size(), 4u);
 }
 
 TEST(FakeFileSystemTest, DosTimesAreLocalTime) {

@@ -49,6 +49,32 @@ TEST_F(InstallDriverTest, InstallsEveryPieceAndLeavesTheDestinationCurrent) {
   EXPECT_TRUE(machine.LogMessages(L"C:\\Apps\\Viewer").empty());
 }
 
+TEST_F(InstallDriverTest, EveryStepUsesTheFolderAsItWasCreated) {
+  const std::wstring uninstallKey = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lanternix";
+  for (const wchar_t* typed : {L"C:\\Apps \\Lanternix", L"C:\\Apps\\Lanternix \\"}) {
+    SCOPED_TRACE(fake::ToUtf8(typed));
+    SetupMachine fresh;
+    InstallOptions options = Silent(typed);
+    options.desktopShortcut = 1;
+    options.startMenuGroup = 1;
+    options.iniFolder = L"C:\\My \\Settings ";
+    ASSERT_EQ(RunInstall(fresh.Get(), options), 1);
+    EXPECT_TRUE(fresh.files.Exists(L"C:\\Apps\\Lanternix\\l_tern32.exe"));
+    EXPECT_FALSE(fresh.files.Exists(L"C:\\Apps \\Lanternix"));
+    EXPECT_FALSE(fresh.files.Exists(L"C:\\Apps\\Lanternix \\"));
+    EXPECT_EQ(fresh.registry.StringValue(RegRoot::LocalMachine, uninstallKey, L"InstallLocation"),
+              L"C:\\Apps\\Lanternix\\");
+    EXPECT_TRUE(fresh.registry.StringValue(RegRoot::LocalMachine, uninstallKey, L"UninstallString")
+                    ->starts_with(L"\"C:\\Apps\\Lanternix\\lt_uninstall.exe"));
+    EXPECT_EQ(fresh.shell.links.at(L"C:\\Users\\tester\\Desktop\\Lanternix.lnk").target,
+              L"C:\\Apps\\Lanternix\\l_tern32.exe");
+    // The redirect names the INI folder as created, too.
+    EXPECT_EQ(fresh.profiles.ReadString(L"C:\\Apps\\Lanternix\\l_tern32.ini", L"Others", L"INI_Folder", 260),
+              L"C:\\My\\Settings");
+    EXPECT_TRUE(fresh.files.Exists(L"C:\\My\\Settings\\l_tern32.ini"));
+  }
+}
+
 TEST_F(InstallDriverTest, SilentFailuresAreLoggedInTheirOwnOrder) {
   InstallOptions empty = Silent(L"");
   EXPECT_EQ(RunInstall(machine.Get(), empty), 0);
@@ -217,8 +243,78 @@ TEST_F(SilentSetupTest, RefusesWhileTheViewerRuns) {
   EXPECT_FALSE(machine.files.Exists(L"C:\\Program Files\\Lanternix"));
   const auto messages = machine.LogMessages(L"C:\\Start");
   ASSERT_EQ(messages.size(), 1u);
-  EXPECT_EQ(messages[0], "Warning: Lanternix is running!\r\nPlease close all Lanternix instances before you "
-                         "install this version!");
+  EXPECT_EQ(messages[0],
+            "Warning: Lanternix is running!\r\nPlease close all Lanternix instances before you "
+            "install this version!");
+}
+
+TEST_F(SilentSetupTest, AViewerHoldingItsFileIsARunningViewer) {
+  ASSERT_EQ(RunSilentSetup(machine.Get(), L"setup.exe /silent"), kExitInstalled);
+  const std::wstring folder = L"C:\\Program Files\\Lanternix\\";
+  machine.files.WriteText(folder + L"l_about.txt", "old");
+  machine.files.Lock(folder + L"l_tern32.exe");
+  EXPECT_EQ(RunSilentSetup(machine.Get(), L"setup.exe /silent"), kExitViewerRunning);
+  EXPECT_EQ(machine.Text(folder + L"l_about.txt"), "old");
+  // The first run left its folder current.
+  const auto messages = machine.LogMessages(L"C:\\Program Files\\Lanternix");
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_TRUE(messages[0].starts_with("Warning: Lanternix is running!")) << messages[0];
+  // Another folder's installation does not care about that file.
+  EXPECT_EQ(RunSilentSetup(machine.Get(), L"setup.exe /silent /folder=C:\\Other"), kExitInstalled);
+}
+
+TEST_F(SilentSetupTest, AnotherLockedFileStillFailsTheExtraction) {
+  machine.files.CreateFolder(L"C:\\Apps");
+  machine.files.WriteText(L"C:\\Apps\\l_about.txt", "open");
+  machine.files.Lock(L"C:\\Apps\\l_about.txt");
+  EXPECT_EQ(RunSilentSetup(machine.Get(), L"setup.exe /silent /folder=C:\\Apps"), kExitFailed);
+  EXPECT_TRUE(machine.files.Exists(L"C:\\Apps\\l_tern32.exe"));
+  const auto messages = machine.LogMessages(L"C:\\Apps");
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_TRUE(messages[0].starts_with("C:\\Apps\\: " + kMessage7Start)) << messages[0];
+}
+
+TEST_F(SilentSetupTest, ShortenedOrUnusableFoldersAreRefusedBeforeAnythingIsCreated) {
+  machine.files.AddDrive(L'D');
+  const std::wstring longIni = L"D:\\" + std::wstring(406, L'i');
+  const std::wstring folderAfterIt =
+      L" /folder=C:\\Program Files (x86)\\Graphics Tools 2\\Lanternix Image Viewer /desktop=1";
+  const std::wstring padded = L"setup.exe /silent /desktop=1" + std::wstring(472, L' ');
+  struct Case {
+    std::wstring commandLine;
+    std::string logLine;
+  };
+  const std::string kInvalidIni = "Invalid INI folder!: ";
+  const Case cases[] = {
+      // The "/ini=" value is cut at index 260 of its option.
+      {L"setup.exe /silent /ini=" + longIni + folderAfterIt, kInvalidIni + "D:\\" + std::string(252, 'i')},
+      // The "/folder=" value runs past character 519.
+      {padded + L"/folder=C:\\Apps\\Lanternix Image Viewer", kMessage5 + ": C:\\Apps\\Lan"},
+      {L"setup.exe /silent /ini=Settings", kInvalidIni + "Settings"},
+      {L"setup.exe /silent /ini=C:Settings", kInvalidIni + "C:Settings"},
+      {L"setup.exe /silent /ini=\\Settings", kInvalidIni + "\\Settings"},
+      {L"setup.exe /silent /ini=%UNDEFINED%\\Settings", kInvalidIni + "%UNDEFINED%\\Settings"},
+      {L"setup.exe /silent /ini=D:\\Con\\x", kInvalidIni + "D:\\Con\\x"},
+      {L"setup.exe /silent /ini=\\\\.\\COM1", kInvalidIni + "\\\\.\\COM1"},
+      // 242 characters and its "\" leave no room for "l_tern32.ini_temp" within 259.
+      {L"setup.exe /silent /ini=D:\\" + std::wstring(239, L'x'),
+       kInvalidIni + "D:\\" + std::string(239, 'x')},
+  };
+  const auto keysBefore = machine.registry.Keys();
+  std::vector<std::string> expected;
+  for (const Case& c : cases) {
+    EXPECT_EQ(RunSilentSetup(machine.Get(), c.commandLine), kExitFailed) << fake::ToUtf8(c.commandLine);
+    expected.push_back(c.logLine);
+  }
+  EXPECT_EQ(machine.LogMessages(L"C:\\Start"), expected);
+  for (const wchar_t* path : {L"C:\\Program Files\\Lanternix", L"C:\\Program Files (x86)", L"C:\\Apps",
+                              L"C:\\Start\\Settings", L"C:\\Settings"})
+    EXPECT_FALSE(machine.files.Exists(path)) << fake::ToUtf8(path);
+  EXPECT_EQ(machine.registry.Keys(), keysBefore);
+
+  // One character less leaves that room.
+  EXPECT_EQ(RunSilentSetup(machine.Get(), L"setup.exe /silent /ini=D:\\" + std::wstring(238, L'x')),
+            kExitInstalled);
 }
 
 TEST_F(SilentSetupTest, FailureGivesExitStatusOne) {

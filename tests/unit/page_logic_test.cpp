@@ -4,6 +4,7 @@
 
 #include <cwctype>
 
+#include "install/install_driver.h"
 #include "model/product.h"
 #include "res/host/embedded_resources.h"
 #include "tests/unit/setup_fixture.h"
@@ -28,12 +29,72 @@ class PageSystemTest : public ::testing::Test {
 };
 
 TEST_F(PageSystemTest, ViewerWarningIsTheWholeMessageAndOnlyWhileAViewerRuns) {
-  EXPECT_EQ(ViewerRunningWarning(machine.Get()), std::nullopt);
+  const std::wstring warning =
+      L"Warning: Lanternix is running!\nPlease close all Lanternix instances before you install this "
+      L"version!";
+  EXPECT_EQ(ViewerRunningWarning(machine.Get(), L"C:\\Apps"), std::nullopt);
+  // A viewer in another session shows no window here, but holds its file.
+  machine.files.CreateFolder(L"C:\\Apps");
+  machine.files.WriteText(L"C:\\Apps\\l_tern32.exe", "running");
+  machine.files.WriteText(L"C:\\Apps\\l_about.txt", "open");
+  machine.files.Lock(L"C:\\Apps\\l_about.txt");
+  EXPECT_EQ(ViewerRunningWarning(machine.Get(), L" C:\\Apps "), std::nullopt);
+  machine.files.Lock(L"C:\\Apps\\l_tern32.exe");
+  EXPECT_EQ(ViewerRunningWarning(machine.Get(), L" C:\\Apps "), warning);
+  EXPECT_EQ(ViewerRunningWarning(machine.Get(), L"C:\\Other"), std::nullopt);
   machine.system.windowClasses.insert(L"Lanternix");
   // 100 characters over two lines: a 50-character buffer would stop at "Please close all L".
-  EXPECT_EQ(ViewerRunningWarning(machine.Get()),
-            L"Warning: Lanternix is running!\nPlease close all Lanternix instances before you install this "
-            L"version!");
+  EXPECT_EQ(ViewerRunningWarning(machine.Get(), L"C:\\Other"), warning);
+}
+
+TEST_F(PageSystemTest, AnUpdatePreselectsWhereTheSettingsAreNow) {
+  machine.files.AddDrive(L'D');
+  machine.files.CreateFolder(L"D:\\Apps");
+  const std::wstring ini = L"D:\\Apps\\l_tern32.ini";
+  struct Case {
+    const char* programFolderIni;  // null: none
+    IniChoice choice;
+    std::wstring kept;
+  };
+  const Case cases[] = {
+      {nullptr, IniChoice::ApplicationData, L""},
+      {"[Toolbar]\r\nSkin=mine.png\r\n", IniChoice::ProgramFolder, L""},
+      {"[Others]\r\nINI_Folder=%appdata%\\Lanternix\\\r\n", IniChoice::ApplicationData, L""},
+      {"[Others]\r\nINI_Folder=D:\\MySettings\r\n", IniChoice::KeepRedirect, L"D:\\MySettings"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.programFolderIni ? c.programFolderIni : "none");
+    machine.files.Remove(ini);
+    if (c.programFolderIni) machine.files.WriteText(ini, c.programFolderIni);
+    const IniPreselection preselection = ReadyIniPreselection(machine.Get(), L" D:\\Apps ");
+    EXPECT_EQ(preselection.choice, c.choice);
+    EXPECT_EQ(preselection.keptFolder, c.kept);
+  }
+  // A fresh installation on XP keeps the INI file in the program folder.
+  machine.files.Remove(ini);
+  machine.system.SetVersion(5, 1, 2600);
+  EXPECT_EQ(ReadyIniPreselection(machine.Get(), L"D:\\Apps").choice, IniChoice::ProgramFolder);
+}
+
+TEST_F(PageSystemTest, AWizardUpdateKeepsACustomRedirectAndItsSettings) {
+  machine.files.AddDrive(L'D');
+  machine.files.CreateFolder(L"D:\\Apps");
+  machine.files.CreateFolder(L"D:\\MySettings");
+  machine.files.WriteText(L"D:\\Apps\\l_tern32.ini", "[Others]\r\nINI_Folder=D:\\MySettings\r\n");
+  machine.files.WriteText(L"D:\\MySettings\\l_tern32.ini", "[Toolbar]\r\nSkin=mine.png\r\n");
+  const IniPreselection preselection = ReadyIniPreselection(machine.Get(), L"D:\\Apps");
+  WizardChoices choices;
+  choices.destinationText = L"D:\\Apps";
+  choices.iniChoice = preselection.choice;
+  choices.keptIniFolder = preselection.keptFolder;
+  InstallOptions options = GatherInstallOptions(choices);
+  ASSERT_EQ(RunInstall(machine.Get(), options), 1);
+  EXPECT_EQ(machine.profiles.ReadString(L"D:\\Apps\\l_tern32.ini", L"Others", L"INI_Folder", 260),
+            L"D:\\MySettings");
+  EXPECT_EQ(machine.profiles.ReadString(L"D:\\MySettings\\l_tern32.ini", L"Toolbar", L"Skin", 260),
+            L"mine.png");
+  EXPECT_EQ(machine.profiles.ReadString(L"D:\\MySettings\\l_tern32.ini", L"Language", L"Lang", 260),
+            L"English");
 }
 
 TEST_F(PageSystemTest, ShortLabelsKeepTheirFiftyCharacterWidth) {
@@ -146,7 +207,7 @@ TEST(ReadyPageLogicTest, GathersEveryChoiceFromTheControls) {
   choices.destinationText = L"C:\\Apps\\Lanternix   ";
   choices.startMenuGroup = true;
   choices.allUsers = true;
-  choices.iniInApplicationData = true;
+  choices.iniChoice = IniChoice::ApplicationData;
   choices.associationListEnabled = true;
   choices.associationRowStates = std::vector<unsigned>(63, kStateUnchecked);
   choices.associationRowStates[5] = kStateChecked;
@@ -165,11 +226,14 @@ TEST(ReadyPageLogicTest, GathersEveryChoiceFromTheControls) {
   EXPECT_EQ(options.silent, 0);
   EXPECT_EQ(options.messageCaption, L"Lanternix 32-bit Setup");
 
-  choices.iniInApplicationData = false;
+  choices.iniChoice = IniChoice::ProgramFolder;
+  choices.keptIniFolder = L"D:\\MySettings";
   choices.associationListEnabled = false;
   const InstallOptions programFolderIni = GatherInstallOptions(choices);
   EXPECT_EQ(programFolderIni.iniFolder, L"");
   EXPECT_EQ(programFolderIni.changeAssociations, 0);
+  choices.iniChoice = IniChoice::KeepRedirect;
+  EXPECT_EQ(GatherInstallOptions(choices).iniFolder, L"D:\\MySettings");
 }
 
 TEST(ReadyPageLogicTest, DestinationLineIsTrimmed) {

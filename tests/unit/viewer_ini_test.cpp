@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "platform/fake/fake_platform.h"
 
@@ -159,6 +160,37 @@ TEST_F(ViewerIniTest, AnOverlongIniFolderIsNeverReplacedByItsBeginning) {
       folder);
 }
 
+TEST_F(ViewerIniTest, AFolderAtThe260CharacterBoundaryIsNeitherCutNorMisnamed) {
+  // 258 characters still get their final "\\" and are created; 259 would come back from the
+  // folder routines without it, 260 cut: neither may name another folder or file.
+  for (const std::size_t length : {258u, 259u, 260u}) {
+    SCOPED_TRACE(length);
+    const std::wstring parent = L"D:\\" + std::wstring(120, L'a');
+    const std::wstring folder = parent + L"\\" + std::wstring(length - parent.size() - 1, L'b');
+    ASSERT_EQ(folder.size(), length);
+    EXPECT_EQ(Write(L"D:\\Tools\\Lanternix", folder), folder + L"\\l_tern32.ini");
+    EXPECT_EQ(platform.files.Exists(folder), length == 258);
+    EXPECT_FALSE(platform.files.Exists(folder + L"l_tern32.ini"));
+    EXPECT_EQ(
+        platform.profiles.ReadString(L"D:\\Tools\\Lanternix\\l_tern32.ini", L"Others", L"INI_Folder", 1000),
+        folder);
+  }
+}
+
+TEST_F(ViewerIniTest, OnlyAFullyQualifiedIniFolderWithRoomForItsTemporaryFileIsUsable) {
+  platform.system.environment[L"APPDATA"] = L"C:\\Users\\u1\\AppData\\Roaming";
+  platform.system.environment[L"LONG"] = std::wstring(250, L'x');
+  for (const std::wstring& folder :
+       std::vector<std::wstring>{L"", L"%APPDATA%\\Lanternix", L"D:\\Settings\\", L" D:\\My Settings ",
+                                 L"\\\\server\\share\\S", L"D:\\Console", L"D:\\" + std::wstring(238, L'x')})
+    EXPECT_TRUE(IsUsableIniFolder(platform.system, folder)) << fake::ToUtf8(folder);
+  for (const std::wstring& folder :
+       std::vector<std::wstring>{L"Settings", L"C:Settings", L"\\Settings", L"%UNDEFINED%", L"%UNDEFINED%\\x",
+                                 L"D:\\nul", L"D:\\a\\COM1.txt\\b", L"D:\\LPT9 ", L"\\\\.\\PhysicalDrive0",
+                                 L"\\\\?\\D:\\Settings", L"D:\\" + std::wstring(239, L'x'), L"D:\\%LONG%"})
+    EXPECT_FALSE(IsUsableIniFolder(platform.system, folder)) << fake::ToUtf8(folder);
+}
+
 TEST_F(ViewerIniTest, AnExistingSkinStaysWithItsSizeButTheLanguageIsRewritten) {
   platform.files.WriteText(
       L"D:\\Tools\\Lanternix\\l_tern32.ini",
@@ -302,6 +334,14 @@ TEST_F(ConvertIniTest, WithoutATemporaryFileTheIniStaysAnsi) {
   platform.files.MakeReadOnly(L"D:\\Tools\\Lanternix");
   EXPECT_EQ(ConvertIniToUnicode(platform.Get(), ini), 1);
   EXPECT_EQ(Bytes(ini), "[A]\r\nB=c\r\n");
+}
+
+TEST_F(ConvertIniTest, AShortWriteLeavesTheOriginalInPlace) {
+  platform.files.WriteText(ini, "[A]\r\nB=c\r\n");
+  platform.files.LimitWrites(temporary, 10);
+  EXPECT_EQ(ConvertIniToUnicode(platform.Get(), ini), 0);
+  EXPECT_EQ(Bytes(ini), "[A]\r\nB=c\r\n");
+  EXPECT_FALSE(platform.files.Exists(temporary));
 }
 
 TEST_F(ConvertIniTest, AReinstallationUpdatesTheUnicodeFileInPlace) {

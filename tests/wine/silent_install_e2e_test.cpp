@@ -296,6 +296,79 @@ TEST(SilentInstallTest, ALockedDestinationFileFailsTheInstallation) {
   EXPECT_EQ(setup.Log("C:\\Viewer"), SilentInstall::Entry("C:\\Viewer\\: " + kMessage7));
 }
 
+// A deployment tool runs the setup as SYSTEM in session 0, where the user's viewer window can't be
+// seen; the viewer holding its file must still stop the setup before a single file is replaced.
+TEST(SilentInstallTest, AViewerHoldingItsFileRefusesTheInstallation) {
+  SilentInstall setup("win10");
+  ASSERT_EQ(setup.Run(" /folder=C:\\Viewer").exitCode, 0);
+  const fs::path about = setup.prefix.HostPath("C:\\Viewer\\l_about.txt");
+  { std::ofstream(about, std::ios::binary) << "old"; }
+  setup.prefix.Start(ToolExe("hold-file"), {"C:\\Viewer\\l_tern32.exe"});
+  for (int i = 0; i < 200 && !setup.Exists("C:\\Viewer\\l_tern32.exe.held"); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_EQ(setup.Run(" /folder=C:\\Viewer /desktop=1").exitCode, 2);
+  EXPECT_EQ(setup.Log("C:\\setup"), SilentInstall::Entry(kMessage10));
+  EXPECT_EQ(ReadFileBytes(about), "old");
+  EXPECT_FALSE(setup.Exists("C:\\users\\root\\Desktop\\Lanternix.lnk"));
+}
+
+// A level typed with trailing spaces is created without them; the INI file, the registration and
+// the links must name that folder, not the typed one.
+TEST(SilentInstallTest, EveryStepNamesTheFolderAsCreated) {
+  SilentInstall setup("win10");
+  struct Case {
+    std::string typed;
+    std::string created;
+  };
+  const Case cases[] = {{"C:\\Apps \\Lanternix", "C:\\Apps\\Lanternix\\"},
+                        {"C:\\Tools\\Lanternix \\", "C:\\Tools\\Lanternix\\"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+    ASSERT_EQ(setup.Run(" \"/folder=" + c.typed + "\" /desktop=1 /group=1 /ini=").exitCode, 0);
+    EXPECT_TRUE(setup.Exists(c.created + "l_tern32.exe"));
+    const std::string ini = ReadFileBytes(setup.prefix.HostPath(c.created + "l_tern32.ini"));
+    EXPECT_EQ(ini.substr(0, 2), "\xFF\xFE");
+    const RegistrySnapshot registry = setup.prefix.Registry();
+    EXPECT_EQ(registry.String("HKLM", kUninstallKey, "InstallLocation"), c.created);
+    EXPECT_EQ(registry.String("HKLM", kUninstallKey, "UninstallString"),
+              "\"" + c.created + "lt_uninstall.exe\"");
+    EXPECT_EQ(registry.String("HKCR", "Lanternix\\shell\\open\\command", "")
+                  .value_or("")
+                  .find(c.created + "l_tern32.exe"),
+              1u);
+    const LinkInfo link = setup.prefix.ReadLink(std::string(kUserDesktop) + "\\Lanternix.lnk");
+    EXPECT_EQ(link.target, c.created + "l_tern32.exe") << link.raw;
+  }
+  EXPECT_FALSE(setup.Exists("C:\\Apps \\Lanternix"));
+  EXPECT_FALSE(setup.Exists("C:\\Tools\\Lanternix \\l_tern32.ini"));
+  EXPECT_EQ(setup.Log("C:\\setup"), "<no log>");
+}
+
+// Values the command-line limits cut, and INI folders the viewer would not find again, are
+// refused before anything is created.
+TEST(SilentInstallTest, CutOrUnusableFolderValuesAreRefused) {
+  SilentInstall setup("win10");
+  const std::string options =
+      " /ini=C:\\" + std::string(407, 'i') +
+      " /folder=C:\\Program Files (x86)\\Graphics Tools 2\\Lanternix Image Viewer /desktop=1";
+  // The value as the first 519 characters of the command line hold it.
+  const std::string examined = ("\"" + e2e::Setup() + "\" /silent" + options).substr(0, 519);
+  std::string cutFolder = examined.substr(examined.find("/folder=") + 8);
+  ASSERT_EQ(cutFolder.find('/'), std::string::npos);
+  cutFolder.erase(cutFolder.find_last_not_of(' ') + 1);
+  EXPECT_EQ(setup.Run(options).exitCode, 1);
+  EXPECT_EQ(setup.Run(" /ini=Settings /desktop=1").exitCode, 1);
+  EXPECT_EQ(setup.Run(" /ini=C:" + std::string(240, 's')).exitCode, 1);
+  EXPECT_EQ(setup.Log("C:\\setup"),
+            SilentInstall::Entry(kMessage5 + ": " + cutFolder) +
+                SilentInstall::Entry("Invalid INI folder!: Settings") +
+                SilentInstall::Entry("Invalid INI folder!: C:" + std::string(240, 's')));
+  for (const std::string& path : {kProgramFolder, std::string("C:\\Program Files (x86)\\Graphics Tools 2"),
+                                  std::string("C:\\setup\\Settings"), std::string("C:\\Settings")})
+    EXPECT_FALSE(setup.Exists(path)) << path;
+  EXPECT_FALSE(setup.Exists("C:\\users\\root\\Desktop\\Lanternix.lnk"));
+}
+
 TEST(SilentInstallTest, RunningTheSameInstallTwiceLeavesTheSameState) {
   SilentInstall setup("win10");
   const std::string options = " /folder=C:\\Same /desktop=1 /group=1 /assoc=1";

@@ -191,6 +191,39 @@ TEST_P(WizardWalkTest, Win10WalksInstallsAndFinishes) {
                registry.String("HKCR", ".jpg", "").value_or("").find("Lanternix") != std::string::npos);
 }
 
+// An update whose settings lie behind a redirect of the user's own: the Ready page shows that
+// folder as the choice made, and the installation keeps it instead of moving to Application Data.
+TEST(WizardPagesTest, AnUpdateKeepsTheSettingsBehindACustomRedirect) {
+  WizardPages setup("win10");
+  fs::create_directories(setup.prefix.HostPath("C:\\Viewer"));
+  fs::create_directories(setup.prefix.HostPath("C:\\MySettings"));
+  std::ofstream(setup.prefix.HostPath("C:\\Viewer\\l_tern32.ini"), std::ios::binary)
+      << "[Others]\r\nINI_Folder=C:\\MySettings\r\n";
+  std::ofstream(setup.prefix.HostPath("C:\\MySettings\\l_tern32.ini"), std::ios::binary)
+      << "[Toolbar]\r\nSkin=mine.png\r\nSize=24\r\n";
+  auto report = setup.Drive("install", "win10-update-custom-ini", "C:\\Viewer");
+  const std::string& out = setup.output;
+  ASSERT_EQ(report["ready_page"], "109") << out;
+  EXPECT_EQ(report["ready_checked_1038"], "0");
+  EXPECT_EQ(report["ready_checked_1039"], "0");
+  EXPECT_EQ(report["ready_checked_1040"], "1");
+  EXPECT_EQ(report["ready_text_1000"], "C:\\MySettings");
+  EXPECT_EQ(report["ready_visible_1040"], "1");
+  EXPECT_EQ(report["ready_visible_1000"], "1");
+  EXPECT_EQ(report["ready_visible_1042"], "0");
+  ASSERT_EQ(report["after_next_page"], "110") << out;
+  EXPECT_EQ(report["setup_exit"], "0") << out;
+
+  const std::string programIni = ReadFileBytes(setup.prefix.HostPath("C:\\Viewer\\l_tern32.ini"));
+  EXPECT_NE(programIni.find("INI_Folder=C:\\MySettings"), std::string::npos) << programIni;
+  std::string settings;
+  const std::string unicode = ReadFileBytes(setup.prefix.HostPath("C:\\MySettings\\l_tern32.ini"));
+  for (std::size_t i = 2; i + 1 < unicode.size(); i += 2) settings.push_back(unicode[i]);
+  EXPECT_NE(settings.find("Skin=mine.png"), std::string::npos) << settings;
+  EXPECT_NE(settings.find("Lang=English"), std::string::npos) << settings;
+  EXPECT_FALSE(setup.Exists(kUserIni));
+}
+
 INSTANTIATE_TEST_SUITE_P(Builds, WizardWalkTest,
                          ::testing::Values(std::make_tuple(Build::Product, std::string("install-done")),
                                            std::make_tuple(Build::Twin, std::string("install-done")),
