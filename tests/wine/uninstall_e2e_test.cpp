@@ -285,7 +285,7 @@ TEST(UninstallTest, KeepsTheUsersIconLibrary) {
 
 TEST(UninstallTest, RemovesReadOnlyFilesKeysOthersExtendedAndTheFoldersItCreated) {
   Machine machine("win10");
-  const RegistrySnapshot before = machine.prefix.Registry(kPhysical);
+  const RegistrySnapshot before = machine.prefix.Registry(kPhysicalView);
   ASSERT_NO_FATAL_FAILURE(
       machine.Install("/folder=C:\\Apps\\Tools\\Viewer /desktop=1 /thumbs=1 /group=1 /allusers=1 /assoc=2"));
   for (const char* file : {"l_tern32.exe", "Plugins\\Icons.dll", "lt_uninstall.exe"})
@@ -298,7 +298,7 @@ TEST(UninstallTest, RemovesReadOnlyFilesKeysOthersExtendedAndTheFoldersItCreated
   const RunResult result = machine.UninstallFrom("C:\\Apps\\Tools\\Viewer\\", "C:\\Apps");
   EXPECT_EQ(result.exitCode, 0) << result.output << machine.UninstallLog();
   EXPECT_FALSE(machine.Exists("C:\\Apps"));
-  EXPECT_EQ(Differences(before, machine.prefix.Registry(kPhysical)), std::vector<std::string>{});
+  EXPECT_EQ(Differences(before, machine.prefix.Registry(kPhysicalView)), std::vector<std::string>{});
 }
 
 TEST(UninstallTest, LeavesTheLinksOfAnInstallationInsideItsFolder) {
@@ -330,12 +330,12 @@ TEST_P(UninstallNonCanonicalFolder, StillRemovesTheRegistration) {
     ASSERT_NE(folder, "C:\\Apps\\Lanternix");
     ASSERT_EQ(report.at("canonical"), "C:\\Apps\\Lanternix");
   }
-  const RegistrySnapshot before = machine.prefix.Registry(kPhysical);
+  const RegistrySnapshot before = machine.prefix.Registry(kPhysicalView);
   ASSERT_NO_FATAL_FAILURE(machine.Install("/folder=" + folder + " /desktop=1 /group=1 /assoc=1"));
   const RunResult result = machine.UninstallFrom("C:\\Apps\\Lanternix\\", "C:\\Apps\\Lanternix");
   EXPECT_EQ(result.exitCode, 0) << result.output << machine.UninstallLog();
   EXPECT_FALSE(machine.Exists("C:\\Apps\\Lanternix"));
-  EXPECT_EQ(Differences(before, machine.prefix.Registry(kPhysical)), std::vector<std::string>{});
+  EXPECT_EQ(Differences(before, machine.prefix.Registry(kPhysicalView)), std::vector<std::string>{});
   EXPECT_FALSE(machine.Exists("C:\\users\\Public\\Desktop\\Lanternix.lnk"));
 }
 
