@@ -64,7 +64,7 @@ void WriteUninstallEntry(Registry& registry, std::wstring_view installFolder, st
   registry.SetDefaultValue(RegRoot::LocalMachine, kUninstallKey, L"");
   auto key = registry.OpenKey(RegRoot::LocalMachine, kUninstallKey, kKeyAllAccess);
   if (!key) return;
-  const std::wstring version = std::to_wstring(kProductMajor) + L"." + std::to_wstring(kProductMinor);
+  const std::wstring version = DecimalText(kProductMajor) + L"." + DecimalText(kProductMinor);
   key->SetString(L"DisplayName", L"Lanternix " + version + L" (32-bit)");
   const std::wstring uninstaller = Quoted(std::wstring(installFolder) + std::wstring(kUninstallerExe));
   key->SetString(L"UninstallString", uninstaller);

@@ -46,7 +46,7 @@ std::wstring FormatTemplate(std::wstring_view text, std::initializer_list<std::w
 }
 
 std::wstring VersionText() {
-  return std::to_wstring(kProductMajor) + L"." + std::to_wstring(kProductMinor);
+  return DecimalText(kProductMajor) + L"." + DecimalText(kProductMinor);
 }
 
 bool IsAcceptableDestination(std::wstring_view folderText) {

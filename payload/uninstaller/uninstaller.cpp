@@ -105,10 +105,10 @@ int RemoveOriginal(const Options& options) {
 
 bool StartRemovalCopy(Platform& platform, const std::wstring& ownPath) {
   const std::wstring copy =
-      platform.files.TempFolder() + L"lt_uninstall-" + std::to_wstring(GetCurrentProcessId()) + L".exe";
+      platform.files.TempFolder() + L"lt_uninstall-" + DecimalText(GetCurrentProcessId()) + L".exe";
   if (!CopyFileW(ownPath.c_str(), copy.c_str(), FALSE)) return false;
   std::wstring commandLine = L"\"" + copy + L"\" " + std::wstring(kRemoveOption) + L"\"" + ownPath + L"\" " +
-                             std::wstring(kWaitOption) + std::to_wstring(GetCurrentProcessId());
+                             std::wstring(kWaitOption) + DecimalText(GetCurrentProcessId());
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
