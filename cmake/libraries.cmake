@@ -18,6 +18,7 @@ target_link_libraries(lanternix_platform PUBLIC lanternix::minizip)
 # version class, system probes and the format catalogue, over platform/platform.h only.
 add_library(lanternix_model STATIC
   ${LANTERNIX_SOURCE_DIR}/model/format_catalogue.cpp
+  ${LANTERNIX_SOURCE_DIR}/model/number_text.cpp
   ${LANTERNIX_SOURCE_DIR}/model/system_probes.cpp
 )
 target_compile_options(lanternix_model PRIVATE ${LANTERNIX_WARNINGS})
@@ -63,4 +64,12 @@ if(WIN32)
   target_compile_options(lanternix_win32 PRIVATE ${LANTERNIX_WARNINGS})
   target_compile_definitions(lanternix_win32 PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
                                                     _WIN32_WINNT=0x0601)
+
+  # The C++ runtime's throw helpers and terminate handler replaced by a plain abort, which keeps
+  # the runtime's exception classes and demangler out of the programs. Objects, not an archive:
+  # they must be in the link before the runtime's own definitions are looked for.
+  add_library(lanternix_exception_free_runtime OBJECT
+    ${LANTERNIX_SOURCE_DIR}/platform/win32/exception_free_runtime.cpp
+  )
+  target_compile_options(lanternix_exception_free_runtime PRIVATE ${LANTERNIX_WARNINGS})
 endif()

@@ -13,7 +13,8 @@ add_executable(lanternix-setup WIN32
   wizard/wiz_property_page.cpp
   wizard/wiz_property_sheet.cpp
 )
-target_link_libraries(lanternix-setup PRIVATE lanternix_app lanternix_win32 lanternix_wizard_logic comctl32)
+target_link_libraries(lanternix-setup PRIVATE lanternix_app lanternix_win32 lanternix_wizard_logic comctl32
+                                              lanternix_exception_free_runtime)
 target_compile_options(lanternix-setup PRIVATE ${LANTERNIX_WARNINGS})
 # No link time stamp in the PE header: two builds of the same sources are byte-identical.
 # Unreferenced code and data stay out of the product.

@@ -1,14 +1,12 @@
 #include "install/icon_library_rule.h"
 
-#include <cstdlib>
-
 #include "model/system_probes.h"
 
 namespace lanternix {
 
 int VersionThousandths(SystemInfo& system, std::wstring_view versionText) {
   const std::string ansi = system.WideToAnsi(versionText);
-  const float value = static_cast<float>(std::strtod(ansi.c_str(), nullptr));
+  const float value = static_cast<float>(LeadingDecimalNumber(ansi));
   return static_cast<int>(value * 1000.0f);
 }
 

@@ -42,9 +42,7 @@ bool SaveLink(Platform& platform, std::wstring_view linkPath, std::wstring_view 
 }  // namespace
 
 std::wstring VersionLinkName(int major, int minor) {
-  wchar_t name[kShortTextChars];
-  std::swprintf(name, kShortTextChars, L"Lanternix %d.%2d.lnk", major, minor);
-  return name;
+  return L"Lanternix " + DecimalText(major) + L"." + DecimalText(minor, 2) + L".lnk";
 }
 
 std::wstring GetSpecialFolderPath(Platform& platform, int csidl) {

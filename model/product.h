@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "model/number_text.h"
+
 namespace lanternix {
 
 inline constexpr std::wstring_view kProductName = L"Lanternix";
@@ -36,7 +38,7 @@ inline constexpr std::wstring_view kFaqAddress = L"https://lanternix.example/faq
 
 // "4.65": the version as the programs list shows it.
 inline std::wstring ProductVersionText() {
-  return std::to_wstring(kProductMajor) + L"." + std::to_wstring(kProductMinor);
+  return DecimalText(kProductMajor) + L"." + DecimalText(kProductMinor);
 }
 
 // "Lanternix 4.65 (32-bit)": the name the programs list shows.

@@ -4,6 +4,7 @@
 #include <cwchar>
 #include <cwctype>
 
+#include "model/number_text.h"
 #include "model/product.h"
 
 #include "platform/text_limits.h"
@@ -16,7 +17,9 @@ constexpr std::wstring_view kDefaultFolderFallback = L"C:\\Lanternix\\";
 constexpr std::wstring_view kCurrentVersionKey = L"Software\\Microsoft\\Windows\\CurrentVersion";
 constexpr std::wstring_view kViewerClassKey = L"SOFTWARE\\Classes\\Lanternix";
 
-bool EndsWithBackslash(std::wstring_view text) { return !text.empty() && text.back() == L'\\'; }
+bool EndsWithBackslash(std::wstring_view text) {
+  return !text.empty() && text.back() == L'\\';
+}
 
 }  // namespace
 
@@ -50,8 +53,7 @@ void TrimSpaces(std::wstring& text) {
 }
 
 void AppendBackslash(std::wstring& text) {
-  if (!text.empty() && text.size() <= kShortTextChars - 2 && !EndsWithBackslash(text))
-    text.push_back(L'\\');
+  if (!text.empty() && text.size() <= kShortTextChars - 2 && !EndsWithBackslash(text)) text.push_back(L'\\');
 }
 
 PathParts SplitPath(std::wstring_view path) {
@@ -142,11 +144,8 @@ std::optional<std::wstring> FindExistingInstallFolder(Registry& registry) {
 }
 
 std::wstring FormatFileVersion(const FixedFileVersion& fixed) {
-  wchar_t text[kShortTextChars];
-  std::swprintf(text, kShortTextChars, L"%d.%d%d", static_cast<int>(fixed.productVersionMS >> 16),
-                static_cast<int>(fixed.productVersionMS & 0xFFFF),
-                static_cast<int>(fixed.fileVersionLS >> 16));
-  return text;
+  return DecimalText(fixed.productVersionMS >> 16) + L"." + DecimalText(fixed.productVersionMS & 0xFFFF) +
+         DecimalText(fixed.fileVersionLS >> 16);
 }
 
 bool QueryFileVersion(VersionResources& versions, std::wstring_view path, std::wstring& versionOut,

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "model/number_text.h"
 #include "model/os_version_class.h"
 #include "platform/platform.h"
 

@@ -213,9 +213,9 @@ bool Win32UninstallerHost::StartRemovalCopy(const std::vector<std::wstring>& fol
   if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), self.Put(), SYNCHRONIZE,
                        TRUE, 0))
     return false;
-  std::wstring commandLine = L"\"" + copyPath_ + L"\"" + QuotedArgument(kRemoveOption, ownPath_) + L" " +
-                             std::wstring(kWaitOption) +
-                             std::to_wstring(reinterpret_cast<std::uintptr_t>(self.Get()));
+  std::wstring commandLine =
+      L"\"" + copyPath_ + L"\"" + QuotedArgument(kRemoveOption, ownPath_) + L" " + std::wstring(kWaitOption) +
+      DecimalText(static_cast<std::int64_t>(reinterpret_cast<std::uintptr_t>(self.Get())));
   for (const std::wstring& folder : folders) commandLine += QuotedArgument(kFolderOption, folder);
 
   STARTUPINFOW startup{};

@@ -2,6 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstdlib>
+#include <cwchar>
+#include <limits>
+#include <string>
+
 #include "platform/fake/fake_platform.h"
 
 namespace lanternix {
@@ -162,6 +168,42 @@ TEST(FileVersionTest, NoVersionResourceLeavesTheTextAlone) {
   EXPECT_FALSE(QueryFileVersion(platform.versions, L"C:\\P\\plain.dll", version, nullptr));
   EXPECT_FALSE(QueryFileVersion(platform.versions, L"C:\\P\\missing.dll", version, nullptr));
   EXPECT_EQ(version, L"unchanged");
+}
+
+// The host's C library is the reference: the text routines stand in for its printf and strtod.
+TEST(NumberTextTest, DecimalTextPrintsWhatPrintfPrints) {
+  for (const std::int64_t value :
+       {std::int64_t{0}, std::int64_t{7}, std::int64_t{-7}, std::int64_t{65}, std::int64_t{4294967295},
+        std::numeric_limits<std::int64_t>::max(), std::numeric_limits<std::int64_t>::min()}) {
+    for (const int width : {0, 1, 2, 25}) {
+      wchar_t expected[64];
+      std::swprintf(expected, 64, L"%*lld", width, static_cast<long long>(value));
+      EXPECT_EQ(DecimalText(value, static_cast<std::size_t>(width)), expected) << value << " width " << width;
+    }
+  }
+}
+
+TEST(NumberTextTest, LeadingDecimalNumberReadsWhatStrtodReads) {
+  const char* const texts[] = {
+      // version texts, and what may follow the number
+      "4.30", "4.310", "4.65", "0004.30", "65535.6553565535", "10.5x", "4.3.2",  //
+      // no digits at all
+      "abc", "x4", "", ".", "-", ".e5",  //
+      // white space, signs, exponents with and without digits
+      " \t\n4.3", "+.5", "-0", "4e", "4e+", "4E2x", "4.3e-1", "1e22", "1e23", "2.5e-5",  //
+      // rounding: inexact fractions, more than 53 bits, small scales
+      "0.1", "0.3", "1.0000000000000002", "123456789012345678", "9007199254740993",
+      "0.00000000000000000000123"};
+  for (const char* text : texts) {
+    EXPECT_EQ(LeadingDecimalNumber(text), std::strtod(text, nullptr)) << '"' << text << '"';
+  }
+  // Every version text FormatFileVersion can give with a two-digit major and a three-digit rest.
+  for (int major = 0; major < 100; ++major) {
+    for (int rest = 0; rest < 1000; ++rest) {
+      const std::string text = std::to_string(major) + "." + std::to_string(rest);
+      ASSERT_EQ(LeadingDecimalNumber(text), std::strtod(text.c_str(), nullptr)) << text;
+    }
+  }
 }
 
 TEST(FileSizeTest, SizeOrZero) {
