@@ -65,8 +65,10 @@ int CreateDirectoryTree(FileSystem& files, std::wstring& path, std::wstring* out
   if (path.empty()) return 0;
   if (CanEnter(files, path)) return 1;
   const std::size_t start = path.starts_with(L"\\\\") ? 2 : 0;
+  // Windows takes "/" for "\" too, and the wizard's field accepts it: "C:/Apps/Viewer" must create
+  // "C:/Apps" first.
   for (std::size_t i = start; i < path.size(); ++i) {
-    if (path[i] != L'\\') continue;
+    if (!IsPathSeparator(path[i])) continue;
     const std::wstring level = path.substr(0, i);
     if (files.CreateFolder(level) == FolderCreation::Created && outermostCreated && outermostCreated->empty())
       *outermostCreated = level;

@@ -242,6 +242,13 @@ TEST_F(DirectoryTreeTest, NormalisesAndCreatesEveryLevel) {
   path = L"C:\\A\\B";
   ASSERT_EQ(CreateDirectoryTree(files, path), 1);
   EXPECT_EQ(path, L"C:\\A\\B\\");
+  // Forward slashes separate levels as Windows reads them; the text stays as typed.
+  path = L"C:/Apps/Viewer";
+  std::wstring created;
+  ASSERT_EQ(CreateDirectoryTree(files, path, &created), 1);
+  EXPECT_EQ(path, L"C:/Apps/Viewer\\");
+  EXPECT_TRUE(files.IsFolder(L"C:\\Apps\\Viewer"));
+  EXPECT_EQ(created, L"C:/Apps");
 }
 
 TEST_F(DirectoryTreeTest, NetworkPathCreatesTheMissingLevel) {
