@@ -15,10 +15,12 @@ target_compile_options(lanternix_platform PRIVATE ${LANTERNIX_WARNINGS})
 target_link_libraries(lanternix_platform PUBLIC lanternix::minizip)
 
 # The model both front ends and the engine share: install options, product facts, the Windows
-# version class, system probes and the format catalogue, over platform/platform.h only.
+# version class, system probes, path and number texts and the format catalogue, over
+# platform/platform.h only.
 add_library(lanternix_model STATIC
   ${LANTERNIX_SOURCE_DIR}/model/format_catalogue.cpp
   ${LANTERNIX_SOURCE_DIR}/model/number_text.cpp
+  ${LANTERNIX_SOURCE_DIR}/model/path_text.cpp
   ${LANTERNIX_SOURCE_DIR}/model/system_probes.cpp
 )
 target_compile_options(lanternix_model PRIVATE ${LANTERNIX_WARNINGS})
