@@ -56,11 +56,20 @@ void WriteUserChoice(Platform& platform, std::wstring_view extension, std::wstri
     created->SetString(kUserChoiceProgIdValue, progId);
 }
 
-void WriteMachineDefault(Platform& platform, std::wstring_view extension, std::wstring_view progId) {
-  const std::wstring key = Concat({kClassesKey, L".", extension});
+// The subkey's default value, its levels created when missing. A subkey text may start with the
+// separator that joins it to a full path.
+void SetSubKeyDefault(RegistryKey* parent, std::wstring_view subKey, std::wstring_view value) {
+  if (!subKey.empty() && subKey.front() == L'\\') subKey.remove_prefix(1);
+  if (!parent) return;
+  if (auto key = parent->CreateSubKey(subKey)) key->SetString(L"", value);
+}
+
+void WriteMachineDefault(Platform& platform, RegistryKey* classes, std::wstring_view extension,
+                         std::wstring_view progId) {
+  const std::wstring extensionKey = Concat({L".", extension});
   RecordEarlierAssociation(platform, AssociationPlace::MachineDefault, extension);
-  RecordCreatedKeys(platform.registry, RegRoot::LocalMachine, key);
-  platform.registry.SetDefaultValue(RegRoot::LocalMachine, key, progId);
+  RecordCreatedKeys(platform.registry, RegRoot::LocalMachine, Concat({kClassesKey, extensionKey}));
+  SetSubKeyDefault(classes, extensionKey, progId);
 }
 
 }  // namespace
@@ -89,10 +98,21 @@ bool WritesUserChoice(OsVersionClass osVersion) {
   return osVersion < kOsWindows8;
 }
 
+AssociationKeys OpenAssociationKeys(Registry& registry) {
+  AssociationKeys keys;
+  keys.classes =
+      registry.OpenKey(RegRoot::LocalMachine, kClassesKey.substr(0, kClassesKey.size() - 1), kKeyAllAccess);
+  keys.capabilities = registry.OpenKey(kCapabilitiesRoot, kCapabilityAssociationsKey, kKeySetValue);
+  return keys;
+}
+
 void RunAssociationPass(Platform& platform, std::wstring_view openCommand, std::wstring_view exePath,
                         int isWindowsXp, bool isVistaOrLater, bool writeUserChoice, int associateForAllUsers,
                         std::span<const std::int32_t, kAssociationSlots> associationSelection,
                         int associationsConfirmed) {
+  // Opened once for all extensions: each key named from the root costs a registry call for every
+  // level of its path, and the pass writes several hundred.
+  const AssociationKeys keys = OpenAssociationKeys(platform.registry);
   for (std::size_t r = 0; r < FormatCatalogue.size(); ++r) {
     // A declined question keeps every current association; the slots then count as unselected.
     const int selected = associationsConfirmed && associationSelection[r] != 0 ? 1 : 0;
@@ -100,39 +120,38 @@ void RunAssociationPass(Platform& platform, std::wstring_view openCommand, std::
     const FormatRow& row = FormatCatalogue[r];
     const std::wstring iconSpec = IconSpecOf(row.iconKind, exePath);
     for (const FormatExtension& pair : row.Extensions())
-      WriteExtensionAssociation(platform, pair.extension, pair.progIdStem, openCommand, iconSpec, isWindowsXp,
-                                isVistaOrLater, writeUserChoice, associateForAllUsers, selected,
+      WriteExtensionAssociation(platform, keys, pair.extension, pair.progIdStem, openCommand, iconSpec,
+                                isWindowsXp, isVistaOrLater, writeUserChoice, associateForAllUsers, selected,
                                 associationsConfirmed);
   }
 }
 
-void WriteExtensionAssociation(Platform& platform, std::wstring_view extension, std::wstring_view progIdStem,
-                               std::wstring_view openCommand, std::wstring_view iconSpec, int isWindowsXp,
-                               bool isVistaOrLater, bool writeUserChoice, int associateForAllUsers,
-                               int selected, int associationsConfirmed) {
+void WriteExtensionAssociation(Platform& platform, const AssociationKeys& keys, std::wstring_view extension,
+                               std::wstring_view progIdStem, std::wstring_view openCommand,
+                               std::wstring_view iconSpec, int isWindowsXp, bool isVistaOrLater,
+                               bool writeUserChoice, int associateForAllUsers, int selected,
+                               int associationsConfirmed) {
   const std::wstring progId = ProgIdOf(progIdStem);
   const bool writesMachineDefault =
       isWindowsXp == 1 ? associateForAllUsers == 1
                        : selected != 0 || (associationsConfirmed != 0 && IsForcedDefaultExtension(extension));
   if (isWindowsXp == 1) WritePerUserFileExts(platform, extension, progId);
-  if (writesMachineDefault) WriteMachineDefault(platform, extension, progId);
+  if (writesMachineDefault) WriteMachineDefault(platform, keys.classes.get(), extension, progId);
 
-  const std::wstring classKey = Concat({kClassesKey, progId});
-  platform.registry.SetDefaultValue(RegRoot::LocalMachine, classKey, ProgIdDescriptionOf(progIdStem));
-  platform.registry.SetDefaultValue(RegRoot::LocalMachine, Concat({classKey, kOpenCommandSubKey}),
-                                    openCommand);
-  platform.registry.SetDefaultValue(RegRoot::LocalMachine, Concat({classKey, kDefaultIconSubKey}), iconSpec);
+  const std::unique_ptr<RegistryKey> classKey = keys.classes ? keys.classes->CreateSubKey(progId) : nullptr;
+  if (classKey) classKey->SetString(L"", ProgIdDescriptionOf(progIdStem));
+  SetSubKeyDefault(classKey.get(), kOpenCommandSubKey, openCommand);
+  SetSubKeyDefault(classKey.get(), kDefaultIconSubKey, iconSpec);
 
   if (isVistaOrLater) {
-    AddCapabilityAssociation(platform, extension, progIdStem);
+    AddCapabilityAssociation(keys.capabilities.get(), extension, progIdStem);
     if (selected != 0 && writeUserChoice) WriteUserChoice(platform, extension, progId);
   }
 }
 
-void AddCapabilityAssociation(Platform& platform, std::wstring_view extension, std::wstring_view progIdStem) {
-  if (auto key =
-          platform.registry.OpenKey(kCapabilitiesRoot, kCapabilityAssociationsKey, kKeySetValue))
-    key->SetString(Concat({L".", extension}), ProgIdOf(progIdStem));
+void AddCapabilityAssociation(RegistryKey* capabilities, std::wstring_view extension,
+                              std::wstring_view progIdStem) {
+  if (capabilities) capabilities->SetString(Concat({L".", extension}), ProgIdOf(progIdStem));
 }
 
 void HideStoreAppsOpenWith(Platform& platform) {

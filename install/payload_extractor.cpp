@@ -101,7 +101,7 @@ int MemoryError(voidpf, voidpf) {
 enum class EntryOutcome { Written, Skipped, Failed, Stop };
 
 class EntryLoop {
-public:
+ public:
   EntryLoop(Platform& platform, unzFile archive, int keepExistingIconLibrary)
       : platform_(platform), archive_(archive), keepExistingIconLibrary_(keepExistingIconLibrary) {}
 
@@ -116,7 +116,7 @@ public:
     return anyFailed_ ? -1 : 0;
   }
 
-private:
+ private:
   EntryOutcome ExtractCurrentEntry() {
     unz_file_info64 info{};
     char name[kEntryNameBytes] = {};
@@ -164,6 +164,9 @@ private:
     }
 
     const bool copied = CopyCurrentEntry(*output, info.uncompressed_size);
+    // Through the handle that wrote the file: opening it again by name for this costs more than
+    // writing most payload files.
+    if (copied) SetFileTimeFromDos(*output, static_cast<std::uint32_t>(info.dosDate));
     const bool closed = output->Close();
     // minizip checks the CRC only once the declared size was read, so the byte count above is
     // what makes a stream that ended early count as damaged.
@@ -173,7 +176,6 @@ private:
       platform_.files.Remove(wideName);
       return EntryOutcome::Stop;
     }
-    SetFileTimeFromDos(platform_.files, wideName, static_cast<std::uint32_t>(info.dosDate));
     return EntryOutcome::Written;
   }
 
@@ -220,8 +222,8 @@ std::size_t LongestPayloadEntryName(Platform& platform) {
   return longest;
 }
 
-void SetFileTimeFromDos(FileSystem& files, std::wstring_view fileName, std::uint32_t dosDateTime) {
-  files.SetFileTimesFromDos(fileName, dosDateTime);
+void SetFileTimeFromDos(OutputFile& file, std::uint32_t dosDateTime) {
+  file.SetTimesFromDos(dosDateTime);
 }
 
 namespace {

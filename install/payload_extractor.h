@@ -27,7 +27,8 @@ int ExtractArchive(Platform& platform, std::wstring_view archivePath, std::wstri
 // own directory; 0 when there is no readable payload (the extraction then fails on its own).
 std::size_t LongestPayloadEntryName(Platform& platform);
 
-// Sets a file's creation and last-write time from an MS-DOS date and time meaning local time.
-void SetFileTimeFromDos(FileSystem& files, std::wstring_view fileName, std::uint32_t dosDateTime);
+// Sets a file's creation and last-write time from an MS-DOS date and time meaning local time,
+// once its content is written and before it is closed. A time that can't be set is no failure.
+void SetFileTimeFromDos(OutputFile& file, std::uint32_t dosDateTime);
 
 }  // namespace lanternix

@@ -27,6 +27,7 @@ enum class RegRoot { LocalMachine, CurrentUser, ClassesRoot, LocalMachineNative 
 // Access masks, numerically as Windows defines them, so callers state what the Win32 call got.
 inline constexpr std::uint32_t kKeyQueryValue = 0x0001;
 inline constexpr std::uint32_t kKeySetValue = 0x0002;
+inline constexpr std::uint32_t kKeyCreateSubKey = 0x0004;
 inline constexpr std::uint32_t kKeyRead = 0x20019;
 inline constexpr std::uint32_t kKeyAllAccess = 0xF003F;
 
@@ -45,6 +46,11 @@ class RegistryKey {
   virtual bool IsEmpty() = 0;
   // The names of the key's values (RegEnumValueW), the default value's empty name included.
   virtual std::vector<std::wstring> ValueNames() = 0;
+  // RegCreateKeyExW below this key, in its view: opens the subkey with all access, creating it
+  // and its parents when missing. Null when this key was not opened with kKeyCreateSubKey or the
+  // subkey can't be made. Many keys under one parent cost fewer registry calls this way than
+  // each named from the root.
+  virtual std::unique_ptr<RegistryKey> CreateSubKey(std::wstring_view subKey) = 0;
 };
 
 class Registry {
@@ -74,6 +80,10 @@ class OutputFile {
   virtual ~OutputFile() = default;
   // Returns the number of bytes written, which is less than size on failure.
   virtual std::size_t Write(const void* data, std::size_t size) = 0;
+  // Sets creation and last-write time from an MS-DOS date (high word) and time (low word) that
+  // mean local time; the last-access time is kept. Called once the content is written, the times
+  // stay as set when the file is closed. False when the times can't be set.
+  virtual bool SetTimesFromDos(std::uint32_t dosDateTime) = 0;
   virtual bool Close() = 0;
 };
 
@@ -130,9 +140,6 @@ class FileSystem {
   // True when path names an existing file (not a folder).
   virtual bool FileExists(std::wstring_view path) = 0;
   virtual bool MoveReplacing(std::wstring_view from, std::wstring_view to) = 0;
-  // Sets creation and last-write time from an MS-DOS date (high word) and time (low word) that
-  // mean local time; the last-access time is kept. False when the file cannot be opened.
-  virtual bool SetFileTimesFromDos(std::wstring_view path, std::uint32_t dosDateTime) = 0;
   virtual std::optional<std::int64_t> FileSize(std::wstring_view path) = 0;
   // GetTempPathW: the temporary folder, as the system reports it.
   virtual std::wstring TempFolder() = 0;

@@ -133,8 +133,8 @@ std::int64_t NowAsFileTime() {
 
 class FakeRegistryKey final : public RegistryKey {
  public:
-  FakeRegistryKey(FakeRegistry& registry, RegRoot root, std::wstring subKey, bool writable)
-      : registry_(registry), root_(root), subKey_(std::move(subKey)), writable_(writable) {}
+  FakeRegistryKey(FakeRegistry& registry, RegRoot root, std::wstring subKey, std::uint32_t access)
+      : registry_(registry), root_(root), subKey_(std::move(subKey)), access_(access) {}
 
   bool SetString(std::wstring_view name, std::wstring_view value) override {
     return Set(name, RegistryValue{kRegSz, Utf16Bytes(value)});
@@ -158,7 +158,7 @@ class FakeRegistryKey final : public RegistryKey {
 
   bool DeleteValue(std::wstring_view name) override {
     FakeRegistry::Key* key = registry_.Find(root_, subKey_);
-    if (!writable_ || !key || key->values.erase(Lower(name)) == 0) return false;
+    if (!Allows(kKeySetValue) || !key || key->values.erase(Lower(name)) == 0) return false;
     key->names.erase(Lower(name));
     registry_.journal_.push_back(L"unset " + FakeRegistry::RootName(root_) + L"\\" + key->path + L" [" +
                                  std::wstring(name) + L"]");
@@ -178,10 +178,17 @@ class FakeRegistryKey final : public RegistryKey {
     return names;
   }
 
+  std::unique_ptr<RegistryKey> CreateSubKey(std::wstring_view subKey) override {
+    if (!Allows(kKeyCreateSubKey) || !registry_.Find(root_, subKey_)) return nullptr;
+    return registry_.CreateKey(root_, subKey_ + L"\\" + std::wstring(subKey));
+  }
+
  private:
+  bool Allows(std::uint32_t access) const { return (access_ & access) == access; }
+
   bool Set(std::wstring_view name, RegistryValue value) {
     FakeRegistry::Key* key = registry_.Find(root_, subKey_);
-    if (!writable_ || !key) return false;
+    if (!Allows(kKeySetValue) || !key) return false;
     const std::wstring lowered = Lower(name);
     key->names.emplace(lowered, std::wstring(name));
     key->values[lowered] = std::move(value);
@@ -193,7 +200,7 @@ class FakeRegistryKey final : public RegistryKey {
   FakeRegistry& registry_;
   RegRoot root_;
   std::wstring subKey_;
-  bool writable_;
+  std::uint32_t access_;
 };
 
 std::wstring FakeRegistry::CanonicalPath(RegRoot root, std::wstring_view subKey) {
@@ -249,15 +256,15 @@ bool FakeRegistry::SetDefaultValue(RegRoot root, std::wstring_view subKey, std::
 
 std::unique_ptr<RegistryKey> FakeRegistry::OpenKey(RegRoot root, std::wstring_view subKey,
                                                    std::uint32_t access) {
-  const bool wantsWrite = (access & kKeySetValue) != 0;
+  const bool wantsWrite = (access & (kKeySetValue | kKeyCreateSubKey)) != 0;
   if (!Find(root, subKey) || (wantsWrite && Denied(root))) return nullptr;
-  return std::make_unique<FakeRegistryKey>(*this, root, std::wstring(subKey), wantsWrite);
+  return std::make_unique<FakeRegistryKey>(*this, root, std::wstring(subKey), access);
 }
 
 std::unique_ptr<RegistryKey> FakeRegistry::CreateKey(RegRoot root, std::wstring_view subKey) {
   if (Denied(root) || !CreatePath(root, subKey)) return nullptr;
   journal_.push_back(L"create " + RootName(root) + L"\\" + std::wstring(subKey));
-  return std::make_unique<FakeRegistryKey>(*this, root, std::wstring(subKey), true);
+  return std::make_unique<FakeRegistryKey>(*this, root, std::wstring(subKey), kKeyAllAccess);
 }
 
 bool FakeRegistry::HasSubKeys(RegRoot root, std::wstring_view subKey) const {
@@ -350,11 +357,10 @@ std::vector<std::wstring> FakeRegistry::Dump() const {
 
 // ---------------------------------------------------------------- file system
 
-namespace {
-
 class FakeOutputFile final : public OutputFile {
  public:
-  FakeOutputFile(std::FILE* file, std::optional<std::size_t> room) : file_(file), room_(room) {}
+  FakeOutputFile(FakeFileSystem& files, fs::path host, std::FILE* file, std::optional<std::size_t> room)
+      : files_(files), host_(std::move(host)), file_(file), room_(room) {}
   ~FakeOutputFile() override { Close(); }
   std::size_t Write(const void* data, std::size_t size) override {
     if (!file_) return 0;
@@ -363,19 +369,30 @@ class FakeOutputFile final : public OutputFile {
     if (room_) *room_ -= written;
     return written;
   }
+  bool SetTimesFromDos(std::uint32_t dosDateTime) override {
+    if (!file_) return false;
+    setTime_ = files_.UtcOfDos(dosDateTime);
+    return true;
+  }
   bool Close() override {
     if (!file_) return false;
     const bool ok = std::fclose(file_) == 0;
     file_ = nullptr;
+    // As on Windows, times set through the handle are not replaced when it closes.
+    if (setTime_) {
+      files_.creationTimes_[host_] = *setTime_;
+      SetHostWriteTime(host_, *setTime_);
+    }
     return ok;
   }
 
  private:
+  FakeFileSystem& files_;
+  fs::path host_;
   std::FILE* file_;
   std::optional<std::size_t> room_;  // bytes the disk still takes; none: unlimited
+  std::optional<std::int64_t> setTime_;
 };
-
-}  // namespace
 
 // Held like the Win32 one: the path counts as locked to everyone else until the object goes,
 // and then the file is deleted. minizip reads it by its host name, which no other caller of the
@@ -538,7 +555,7 @@ std::unique_ptr<OutputFile> FakeFileSystem::Open(std::wstring_view path, bool ap
   if (!existed) creationTimes_[*host] = NowAsFileTime();
   const auto room = writeRoom_.find(*host);
   return std::make_unique<FakeOutputFile>(
-      file, room == writeRoom_.end() ? std::nullopt : std::optional<std::size_t>(room->second));
+      *this, *host, file, room == writeRoom_.end() ? std::nullopt : std::optional<std::size_t>(room->second));
 }
 
 std::unique_ptr<OutputFile> FakeFileSystem::OpenForWriting(std::wstring_view path) {
@@ -616,18 +633,13 @@ bool FakeFileSystem::MoveReplacing(std::wstring_view from, std::wstring_view to)
   return true;
 }
 
-bool FakeFileSystem::SetFileTimesFromDos(std::wstring_view path, std::uint32_t dosDateTime) {
-  const auto host = HostPath(path);
-  if (!host || Locked(*host) || !fs::is_regular_file(*host)) return false;
+std::int64_t FakeFileSystem::UtcOfDos(std::uint32_t dosDateTime) const {
   const unsigned date = dosDateTime >> 16;
   const unsigned time = dosDateTime & 0xFFFF;
   const std::int64_t local = FileTimeOf(static_cast<int>(1980 + (date >> 9)), (date >> 5) & 0x0F, date & 0x1F,
                                         static_cast<int>(time >> 11), static_cast<int>((time >> 5) & 0x3F),
                                         static_cast<int>((time & 0x1F) * 2));
-  const std::int64_t utc = local - std::int64_t{utcOffsetMinutes_} * 60 * 10'000'000LL;
-  creationTimes_[*host] = utc;
-  SetHostWriteTime(*host, utc);
-  return true;
+  return local - std::int64_t{utcOffsetMinutes_} * 60 * 10'000'000LL;
 }
 
 std::optional<std::int64_t> FakeFileSystem::FileSize(std::wstring_view path) {

@@ -112,7 +112,6 @@ class FakeFileSystem final : public FileSystem {
   bool FileExists(std::wstring_view path) override;
   bool IsHeldOpen(std::wstring_view path) override;
   bool MoveReplacing(std::wstring_view from, std::wstring_view to) override;
-  bool SetFileTimesFromDos(std::wstring_view path, std::uint32_t dosDateTime) override;
   std::optional<std::int64_t> FileSize(std::wstring_view path) override;
   std::wstring TempFolder() override { return tempFolder_; }
   void FillArchiveFunctions(zlib_filefunc64_def_s& table) override;
@@ -149,6 +148,9 @@ class FakeFileSystem final : public FileSystem {
 
  private:
   friend class FakeScratchFile;
+  friend class FakeOutputFile;
+  // The UTC file time of an MS-DOS date and time that mean local time here.
+  std::int64_t UtcOfDos(std::uint32_t dosDateTime) const;
   bool Locked(const std::filesystem::path& host) const { return locked_.count(host) != 0; }
   bool InReadOnlyFolder(const std::filesystem::path& host) const;
   std::unique_ptr<OutputFile> Open(std::wstring_view path, bool append);

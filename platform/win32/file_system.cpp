@@ -12,7 +12,7 @@ namespace lanternix::win32 {
 namespace {
 
 class Win32OutputFile final : public OutputFile {
-public:
+ public:
   explicit Win32OutputFile(UniqueFile file) : file_(std::move(file)) {}
 
   std::size_t Write(const void* data, std::size_t size) override {
@@ -21,13 +21,24 @@ public:
     return written;
   }
 
+  bool SetTimesFromDos(std::uint32_t dosDateTime) override {
+    FILETIME local{}, utc{};
+    if (!file_ ||
+        !DosDateTimeToFileTime(static_cast<WORD>(dosDateTime >> 16), static_cast<WORD>(dosDateTime & 0xFFFF),
+                               &local) ||
+        !LocalFileTimeToFileTime(&local, &utc))
+      return false;
+    // No last-access time: it stays as it is.
+    return SetFileTime(file_.Get(), &utc, nullptr, &utc) != 0;
+  }
+
   bool Close() override {
     const bool open = static_cast<bool>(file_);
     file_.Reset();
     return open;
   }
 
-private:
+ private:
   UniqueFile file_;
 };
 
@@ -38,7 +49,7 @@ constexpr DWORD kShareReadWrite = FILE_SHARE_READ | FILE_SHARE_WRITE;
 // keeps every other opener from writing, renaming or deleting it; the system deletes it when
 // that handle closes, however the setup ends.
 class Win32ScratchFile final : public ScratchFile {
-public:
+ public:
   explicit Win32ScratchFile(UniqueFile file) : file_(std::move(file)) {}
 
   std::size_t Write(const void* data, std::size_t size) override {
@@ -60,7 +71,7 @@ public:
 
   ArchiveOpenName ArchiveName() override { return ArchiveOpenName{L"held", {}}; }
 
-private:
+ private:
   static HANDLE HandleOf(voidpf stream) { return static_cast<Win32ScratchFile*>(stream)->file_.Get(); }
 
   // The stream minizip works on is this object; opening rewinds the held handle.
@@ -213,22 +224,8 @@ bool Win32FileSystem::IsHeldOpen(std::wstring_view path) {
 
 bool Win32FileSystem::MoveReplacing(std::wstring_view from, std::wstring_view to) {
   const std::wstring fromText(from), toText(to);
-  return MoveFileExW(fromText.c_str(), toText.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != 0;
-}
-
-bool Win32FileSystem::SetFileTimesFromDos(std::wstring_view path, std::uint32_t dosDateTime) {
-  const std::wstring text(path);
-  UniqueFile file(CreateFileW(text.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                              0, nullptr));
-  if (!file) return false;
-  FILETIME created{}, accessed{}, written{};
-  GetFileTime(file.Get(), &created, &accessed, &written);
-  FILETIME local{}, utc{};
-  DosDateTimeToFileTime(static_cast<WORD>(dosDateTime >> 16), static_cast<WORD>(dosDateTime & 0xFFFF),
-                        &local);
-  LocalFileTimeToFileTime(&local, &utc);
-  return SetFileTime(file.Get(), &utc, &accessed, &utc) != 0;
+  return MoveFileExW(fromText.c_str(), toText.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) !=
+         0;
 }
 
 std::optional<std::int64_t> Win32FileSystem::FileSize(std::wstring_view path) {

@@ -37,7 +37,7 @@ REGSAM ViewFlag(RegRoot root) {
 
 class Win32RegistryKey final : public RegistryKey {
  public:
-  explicit Win32RegistryKey(UniqueKey key) : key_(std::move(key)) {}
+  Win32RegistryKey(UniqueKey key, REGSAM view) : key_(std::move(key)), view_(view) {}
 
   bool SetString(std::wstring_view name, std::wstring_view value) override {
     const std::wstring nameText(name), valueText(value);
@@ -99,8 +99,19 @@ class Win32RegistryKey final : public RegistryKey {
     return names;
   }
 
+  std::unique_ptr<RegistryKey> CreateSubKey(std::wstring_view subKey) override {
+    const std::wstring keyText(subKey);
+    UniqueKey key;
+    if (RegCreateKeyExW(key_.Get(), keyText.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view_, nullptr,
+                        key.Put(), nullptr) != ERROR_SUCCESS)
+      return nullptr;
+    return std::make_unique<Win32RegistryKey>(std::move(key), view_);
+  }
+
  private:
   UniqueKey key_;
+  // Subkeys are opened in the view their parent was.
+  REGSAM view_;
 };
 
 }  // namespace
@@ -113,7 +124,7 @@ bool Win32Registry::SetDefaultValue(RegRoot root, std::wstring_view subKey, std:
     if (RegCreateKeyExW(RootKey(root), keyText.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view, nullptr,
                         key.Put(), nullptr) != ERROR_SUCCESS)
       return false;
-    return Win32RegistryKey(std::move(key)).SetString(L"", valueText);
+    return Win32RegistryKey(std::move(key), view).SetString(L"", valueText);
   }
   return RegSetValueW(RootKey(root), keyText.c_str(), REG_SZ, valueText.c_str(),
                       static_cast<DWORD>(valueText.size() * sizeof(wchar_t))) == ERROR_SUCCESS;
@@ -125,7 +136,7 @@ std::unique_ptr<RegistryKey> Win32Registry::OpenKey(RegRoot root, std::wstring_v
   UniqueKey key;
   if (RegOpenKeyExW(RootKey(root), keyText.c_str(), 0, access | ViewFlag(root), key.Put()) != ERROR_SUCCESS)
     return nullptr;
-  return std::make_unique<Win32RegistryKey>(std::move(key));
+  return std::make_unique<Win32RegistryKey>(std::move(key), ViewFlag(root));
 }
 
 std::unique_ptr<RegistryKey> Win32Registry::CreateKey(RegRoot root, std::wstring_view subKey) {
@@ -137,7 +148,7 @@ std::unique_ptr<RegistryKey> Win32Registry::CreateKey(RegRoot root, std::wstring
                             nullptr, key.Put(), nullptr) == ERROR_SUCCESS
           : RegCreateKeyW(RootKey(root), keyText.c_str(), key.Put()) == ERROR_SUCCESS;
   if (!created) return nullptr;
-  return std::make_unique<Win32RegistryKey>(std::move(key));
+  return std::make_unique<Win32RegistryKey>(std::move(key), ViewFlag(root));
 }
 
 bool Win32Registry::DeleteKey(RegRoot root, std::wstring_view subKey) {

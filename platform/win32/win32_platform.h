@@ -31,7 +31,6 @@ public:
   bool FileExists(std::wstring_view path) override;
   bool IsHeldOpen(std::wstring_view path) override;
   bool MoveReplacing(std::wstring_view from, std::wstring_view to) override;
-  bool SetFileTimesFromDos(std::wstring_view path, std::uint32_t dosDateTime) override;
   std::optional<std::int64_t> FileSize(std::wstring_view path) override;
   std::wstring TempFolder() override;
   void FillArchiveFunctions(zlib_filefunc64_def_s& table) override;

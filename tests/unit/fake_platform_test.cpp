@@ -45,7 +45,6 @@ TEST(FakeFileSystemTest, LockedFilesRefuseEverything) {
   EXPECT_FALSE(files.IsHeldOpen(L"C:\\missing.bin"));
   EXPECT_EQ(files.OpenForWriting(L"C:\\x.bin"), nullptr);
   EXPECT_FALSE(files.Remove(L"C:\\x.bin"));
-  EXPECT_FALSE(files.SetFileTimesFromDos(L"C:\\x.bin", 0x5A210000));
   EXPECT_EQ(files.ReadAll(L"C:\\x.bin"), std::nullopt);
 }
 
@@ -60,13 +59,16 @@ TEST(FakeFileSystemTest, ALimitedWriteComesUpShort) {
   EXPECT_EQ(files.ReadAll(L"C:\\x.bin")->size(), 4u);
 }
 
-TEST(FakeFileSystemTest, DosTimesAreLocalTime) {
+TEST(FakeFileSystemTest, DosTimesAreLocalTimeAndStayWhenTheFileCloses) {
   FakeFileSystem files;
-  files.WriteText(L"C:\\t.txt", "x");
   files.SetUtcOffsetMinutes(120);
+  auto out = files.OpenForWriting(L"C:\\t.txt");
+  ASSERT_NE(out, nullptr);
+  EXPECT_EQ(out->Write("x", 1), 1u);
   // 2024-01-02 10:20:30 local: date (44 << 9 | 1 << 5 | 2), time (10 << 11 | 20 << 5 | 15).
   const std::uint32_t dos = (44u << 9 | 1u << 5 | 2u) << 16 | (10u << 11 | 20u << 5 | 15u);
-  ASSERT_TRUE(files.SetFileTimesFromDos(L"C:\\t.txt", dos));
+  ASSERT_TRUE(out->SetTimesFromDos(dos));
+  ASSERT_TRUE(out->Close());
   const auto times = files.Times(L"C:\\t.txt");
   ASSERT_TRUE(times);
   const std::int64_t unixSeconds = 1704183630;  // 2024-01-02T08:20:30Z
@@ -78,8 +80,9 @@ TEST(FakeRegistryTest, KeysAreCaseInsensitiveAndClassesRootIsMachineClasses) {
   FakeRegistry registry;
   ASSERT_TRUE(registry.SetDefaultValue(RegRoot::ClassesRoot, L"Applications\\l_tern32.exe", L"x"));
   EXPECT_TRUE(registry.KeyExists(RegRoot::LocalMachine, L"software\\CLASSES\\applications"));
-  EXPECT_EQ(registry.StringValue(RegRoot::LocalMachine, L"SOFTWARE\\Classes\\Applications\\L_TERN32.EXE", L""),
-            L"x");
+  EXPECT_EQ(
+      registry.StringValue(RegRoot::LocalMachine, L"SOFTWARE\\Classes\\Applications\\L_TERN32.EXE", L""),
+      L"x");
   // REG_SZ keeps its terminating zero.
   EXPECT_EQ(registry.Value(RegRoot::ClassesRoot, L"Applications\\l_tern32.exe", L"")->data.size(), 4u);
 }
