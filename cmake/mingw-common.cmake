@@ -9,9 +9,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# The code generation flags are set in CMakeLists.txt, not here: a toolchain's initial flags reach
-# only a build folder configured for the first time, and an existing one would keep building the
-# old way.
+# The code generation flags are in windows_flags.cmake.
 
 # No libgcc, libstdc++ or winpthread DLLs next to the exe: a clean Windows must run it as it is.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")

@@ -100,8 +100,8 @@ bool WritesUserChoice(OsVersionClass osVersion) {
 
 AssociationKeys OpenAssociationKeys(Registry& registry) {
   AssociationKeys keys;
-  keys.classes =
-      registry.OpenKey(RegRoot::LocalMachine, kClassesKey.substr(0, kClassesKey.size() - 1), kKeyAllAccess);
+  keys.classes = registry.OpenKey(RegRoot::LocalMachine, kClassesKey.substr(0, kClassesKey.size() - 1),
+                                  kKeyCreateSubKey);
   keys.capabilities = registry.OpenKey(kCapabilitiesRoot, kCapabilityAssociationsKey, kKeySetValue);
   return keys;
 }

@@ -96,6 +96,15 @@ TEST(FakeRegistryTest, DeleteOnlyLeafKeysAndHonourAccess) {
   auto readOnly = registry.OpenKey(RegRoot::CurrentUser, L"A", kKeyQueryValue);
   ASSERT_TRUE(readOnly);
   EXPECT_FALSE(readOnly->SetString(L"v", L"x"));
+  EXPECT_EQ(readOnly->CreateSubKey(L"C"), nullptr);
+  // A subkey below an open key: its levels created, in the parent's root, as the full path would.
+  registry.CreateKey(RegRoot::LocalMachine, L"SOFTWARE\\Classes");
+  auto parent = registry.OpenKey(RegRoot::LocalMachine, L"SOFTWARE\\Classes", kKeyCreateSubKey);
+  ASSERT_TRUE(parent);
+  auto child = parent->CreateSubKey(L"Lanternix.jpg\\shell\\open");
+  ASSERT_TRUE(child);
+  EXPECT_TRUE(child->SetString(L"", L"z"));
+  EXPECT_EQ(registry.StringValue(RegRoot::ClassesRoot, L"lanternix.JPG\\shell\\open", L""), L"z");
   registry.DenyWrites(RegRoot::LocalMachine);
   EXPECT_FALSE(registry.SetDefaultValue(RegRoot::ClassesRoot, L"X", L"y"));
   EXPECT_EQ(registry.CreateKey(RegRoot::LocalMachine, L"SOFTWARE\\Lanternix"), nullptr);
