@@ -32,13 +32,14 @@ TEST(CommandLineTest, ThePackageManagersOrderKeepsEveryOption) {
       {L"\"C:\\Temp\\lanternix-setup.exe\" /group=1 /allusers=1 /silent /folder=C:\\Deployed Apps\\Lanternix",
        L"\"C:\\Temp\\lanternix-setup.exe\" /silent /group=1 /allusers=1 /folder=C:\\Deployed Apps\\Lanternix",
        L"lanternix-setup.exe /group=1 /allusers=1 /silent /folder=\"C:\\Deployed Apps\\Lanternix\" "}) {
-    EXPECT_TRUE(IsSilentCommandLine(line)) << line;
+    SCOPED_TRACE(testing::PrintToString(std::wstring(line)));
+    EXPECT_TRUE(IsSilentCommandLine(line));
     const InstallOptions options = Parse(line);
-    EXPECT_EQ(options.destinationFolder, L"C:\\Deployed Apps\\Lanternix") << line;
-    EXPECT_EQ(options.startMenuGroup, 1) << line;
-    EXPECT_EQ(options.allUsers, 1) << line;
-    EXPECT_EQ(options.desktopShortcut, 0) << line;
-    EXPECT_EQ(options.changeAssociations, 0) << line;
+    EXPECT_EQ(options.destinationFolder, L"C:\\Deployed Apps\\Lanternix");
+    EXPECT_EQ(options.startMenuGroup, 1);
+    EXPECT_EQ(options.allUsers, 1);
+    EXPECT_EQ(options.desktopShortcut, 0);
+    EXPECT_EQ(options.changeAssociations, 0);
   }
 }
 
