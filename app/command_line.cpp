@@ -90,8 +90,8 @@ void ApplyCommandLineOptions(std::wstring_view workingCopy, InstallOptions& opti
   }
   ApplyIntegerOption(workingCopy, L"/desktop=", options.desktopShortcut);
   ApplyIntegerOption(workingCopy, L"/thumbs=", options.thumbnailsShortcut);
-  ApplyIntegerOption(workingCopy, L"/group=", options.startMenuGroup);
-  ApplyIntegerOption(workingCopy, L"/allusers=", options.allUsers);
+  ApplyIntegerOption(workingCopy, kGroupOption, options.startMenuGroup);
+  ApplyIntegerOption(workingCopy, kAllUsersOption, options.allUsers);
   if (const auto assoc = OptionText(workingCopy, L"/assoc=")) {
     const std::int32_t value = ParseOptionInteger(*assoc);
     if (value == 1 || value == 2) {

@@ -10,11 +10,14 @@
 
 namespace lanternix {
 
-// The switch that selects the silent path, and the options that name the destination and INI
-// folders. Deployment tools are told the first two through the release manifest.
+// The switch that selects the silent path, the options that name the destination and INI folders
+// and the two that ask for the Start-menu group for all users. Deployment tools are told all but
+// the INI folder through the release manifest.
 inline constexpr std::wstring_view kSilentSwitch = L"/silent";
 inline constexpr std::wstring_view kFolderOption = L"/folder=";
 inline constexpr std::wstring_view kIniOption = L"/ini=";
+inline constexpr std::wstring_view kGroupOption = L"/group=";
+inline constexpr std::wstring_view kAllUsersOption = L"/allusers=";
 
 // Only so much of the command line is examined: the working copy holds 520 characters.
 inline constexpr std::size_t kCommandLineChars = 520;

@@ -27,6 +27,8 @@ inline constexpr std::wstring_view kOpenCommandSubKey = L"\\shell\\open\\command
 // What the capabilities tell the system's default-programs settings about the viewer.
 inline constexpr std::wstring_view kApplicationDescription =
     L"Picture viewer, editor and converter - one of the most popular viewers worldwide";
+// What the program is, in the words a package catalogue shows: no claim a reviewer must verify.
+inline constexpr std::wstring_view kProductSummary = L"Picture viewer, editor and converter";
 
 // The product's own site; ".example" is reserved and stands in until a real domain exists. The
 // addresses are literals, so data() is a terminated string ready for the shell.

@@ -1,10 +1,11 @@
 // Writes the package manager's manifest of a release into a folder:
 //
-//   release-manifest INSTALLER SHA256 OUTPUT_FOLDER [INSTALLER_URL]
+//   release-manifest INSTALLER SHA256 OUTPUT_FOLDER [INSTALLER_URL [PUBLISHER_URL [LICENSE_URL]]]
 //
-// INSTALLER is the file as published (signed or not), SHA256 its hash as sha256sum prints it;
-// without INSTALLER_URL the download address under the product's site is used. Exit status 0 when
-// the three files are written, 1 with a message otherwise.
+// INSTALLER is the file as published (signed or not), SHA256 its hash as sha256sum prints it; an
+// address left out or empty is the product site's own. Prints the files written, then a line
+// "placeholder: FIELD ADDRESS" for each address that can never resolve (the manifest is then not
+// ready to submit). Exit status 0 when the three files are written, 1 with a message otherwise.
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
@@ -13,6 +14,7 @@
 #include <iterator>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "release/winget_manifest.h"
 
@@ -46,8 +48,10 @@ int Fail(const std::string& message) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 4 && argc != 5)
-    return Fail("usage: release-manifest INSTALLER SHA256 OUTPUT_FOLDER [INSTALLER_URL]");
+  if (argc < 4 || argc > 7)
+    return Fail(
+        "usage: release-manifest INSTALLER SHA256 OUTPUT_FOLDER [INSTALLER_URL [PUBLISHER_URL "
+        "[LICENSE_URL]]]");
   const fs::path installerPath = argv[1];
   const fs::path outputFolder = argv[3];
 
@@ -57,8 +61,16 @@ int main(int argc, char** argv) {
   if (!architecture) return Fail(installerPath.string() + " is no Windows executable of a known machine");
   const auto sha256 = Sha256Text(argv[2]);
   if (!sha256) return Fail(std::string("not a SHA-256 hash: ") + argv[2]);
-  const std::string url = argc == 5 && *argv[4] ? argv[4] : release::DefaultInstallerUrl();
-  if (!url.starts_with("https://")) return Fail("the installer address must be an https address: " + url);
+  release::ReleaseAddresses addresses = release::DefaultReleaseAddresses();
+  const std::pair<const char*, std::string*> fields[] = {{"InstallerUrl", &addresses.installerUrl},
+                                                         {"PublisherUrl", &addresses.publisherUrl},
+                                                         {"LicenseUrl", &addresses.licenseUrl}};
+  for (int i = 0; i < 3; ++i) {
+    const auto& [name, address] = fields[i];
+    if (argc > 4 + i && *argv[4 + i]) *address = argv[4 + i];
+    if (!address->starts_with("https://"))
+      return Fail(std::string(name) + " must be an https address: " + *address);
+  }
 
   // The setup's own application manifest says which execution level it requests.
   const auto applicationManifest = ReadFile(LANTERNIX_APPLICATION_MANIFEST);
@@ -69,12 +81,15 @@ int main(int argc, char** argv) {
   std::error_code error;
   fs::create_directories(outputFolder, error);
   for (const release::ManifestFile& file :
-       release::WingetManifest({url, *sha256, *architecture, *elevation})) {
+       release::WingetManifest({*sha256, *architecture, *elevation}, addresses)) {
     const fs::path path = outputFolder / file.fileName;
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << file.text;
     if (!out.flush()) return Fail("cannot write " + path.string());
     std::cout << path.string() << "\n";
   }
+  for (const auto& [name, address] : fields)
+    if (release::IsPlaceholderAddress(*address))
+      std::cout << "placeholder: " << name << " " << *address << "\n";
   return 0;
 }

@@ -1,5 +1,7 @@
 #include "release/winget_manifest.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <regex>
 
@@ -17,6 +19,8 @@ namespace {
 constexpr std::string_view kLicense = "Freeware for private, non-commercial use";
 constexpr std::string_view kInstallPathToken = "<INSTALLPATH>";
 constexpr std::string_view kSchemaAddress = "https://aka.ms/winget-manifest.";
+constexpr std::string_view kReservedNames[] = {"example",     "test",        "invalid",    "localhost",
+                                               "example.com", "example.net", "example.org"};
 
 // The PE header's offset is stored at 0x3C of the DOS header; the machine follows "PE\0\0".
 constexpr std::size_t kPeOffsetField = 0x3C;
@@ -69,11 +73,15 @@ std::string VersionFile() {
   return Header("version") + Text(0, "DefaultLocale", kPackageLocale) + Footer("version");
 }
 
-// The switches a package manager adds for a silent run and for a folder of the user's choice.
+// The switches a package manager adds for a silent run (with progress is its default mode: the
+// silent setup shows none), for the Start-menu group its users expect and for a folder of the
+// user's choice. The client puts the custom switches before the location switch, which the
+// setup needs last: a folder's value runs to the next "/".
 std::string InstallerSwitches() {
-  return "InstallModes:\n  - interactive\n  - silent\n" + std::string("InstallerSwitches:\n") +
-         Text(2, "Silent", WideToUtf8(kSilentSwitch)) +
-         Text(2, "SilentWithProgress", WideToUtf8(kSilentSwitch)) +
+  const std::string custom = WideToUtf8(kGroupOption) + "1 " + WideToUtf8(kAllUsersOption) + "1";
+  return "InstallModes:\n  - interactive\n  - silent\n  - silentWithProgress\n" +
+         std::string("InstallerSwitches:\n") + Text(2, "Silent", WideToUtf8(kSilentSwitch)) +
+         Text(2, "SilentWithProgress", WideToUtf8(kSilentSwitch)) + Text(2, "Custom", custom) +
          Text(2, "InstallLocation", WideToUtf8(kFolderOption) + std::string(kInstallPathToken));
 }
 
@@ -83,35 +91,38 @@ std::string ExpectedReturnCodes() {
          Line(4, "ReturnResponse", "packageInUseByApplication");
 }
 
-// The programs list entry the registration writes, under the uninstall key's name.
+// The programs list entry the registration writes, under the uninstall key's name. Its publisher
+// and version are the package's own, which the package manager assumes when they are left out.
 std::string AppsAndFeaturesEntries(std::string_view productCode) {
   return "AppsAndFeaturesEntries:\n" + Text(2, "- DisplayName", WideToUtf8(ProductDisplayName())) +
-         Text(4, "Publisher", WideToUtf8(kPublisher)) + Text(4, "DisplayVersion", VersionText()) +
          Text(4, "ProductCode", productCode);
 }
 
-std::string Installers(const ReleaseInstaller& installer) {
-  return "Installers:\n" + Line(2, "- Architecture", installer.architecture) +
-         Text(4, "InstallerUrl", installer.url) + Line(4, "InstallerSha256", installer.sha256);
+std::string Installers(const ReleaseInstaller& installer, std::string_view url) {
+  return "Installers:\n" + Line(2, "- Architecture", installer.architecture) + Text(4, "InstallerUrl", url) +
+         Line(4, "InstallerSha256", installer.sha256);
 }
 
-std::string InstallerFile(const ReleaseInstaller& installer) {
+std::string InstallerFile(const ReleaseInstaller& installer, std::string_view url) {
   const std::string productCode = WideToUtf8(kUninstallEntryName);
   return Header("installer") + Line(0, "InstallerType", "exe") + Line(0, "Scope", "machine") +
          InstallerSwitches() + ExpectedReturnCodes() +
          // An update runs the setup over the earlier version, in its folder.
          Line(0, "UpgradeBehavior", "install") + FileExtensions() + Text(0, "ProductCode", productCode) +
          AppsAndFeaturesEntries(productCode) +
-         Line(0, "ElevationRequirement", installer.elevationRequirement) + Installers(installer) +
+         Line(0, "ElevationRequirement", installer.elevationRequirement) + Installers(installer, url) +
          Footer("installer");
 }
 
-std::string LocaleFile() {
+// The catalogue's one-line description says what the program is; the longer text the setup
+// registers with the system's default-programs settings follows as the description.
+std::string LocaleFile(const ReleaseAddresses& addresses) {
   return Header("defaultLocale") + Text(0, "PackageLocale", kPackageLocale) +
-         Text(0, "Publisher", WideToUtf8(kPublisher)) + Text(0, "PublisherUrl", WideToUtf8(kProductSite)) +
+         Text(0, "Publisher", WideToUtf8(kPublisher)) + Text(0, "PublisherUrl", addresses.publisherUrl) +
          Text(0, "PackageName", WideToUtf8(kProductName)) + Text(0, "License", kLicense) +
-         Text(0, "LicenseUrl", WideToUtf8(kEulaAddress)) +
-         Text(0, "ShortDescription", WideToUtf8(kApplicationDescription)) + Footer("defaultLocale");
+         Text(0, "LicenseUrl", addresses.licenseUrl) +
+         Text(0, "ShortDescription", WideToUtf8(kProductSummary)) +
+         Text(0, "Description", WideToUtf8(kApplicationDescription)) + Footer("defaultLocale");
 }
 
 std::uint32_t LittleEndian(std::string_view bytes, std::size_t offset, std::size_t width) {
@@ -122,8 +133,23 @@ std::uint32_t LittleEndian(std::string_view bytes, std::size_t offset, std::size
 
 }  // namespace
 
-std::string DefaultInstallerUrl() {
-  return WideToUtf8(kProductSite) + "download/" + VersionText() + "/lanternix-setup.exe";
+ReleaseAddresses DefaultReleaseAddresses() {
+  return {WideToUtf8(kProductSite) + "download/" + VersionText() + "/lanternix-setup.exe",
+          WideToUtf8(kProductSite), WideToUtf8(kEulaAddress)};
+}
+
+bool IsPlaceholderAddress(std::string_view url) {
+  const std::size_t scheme = url.find("://");
+  if (scheme != std::string_view::npos) url.remove_prefix(scheme + 3);
+  std::string host(url.substr(0, url.find_first_of("/?#")));
+  host = host.substr(host.rfind('@') + 1);  // npos + 1 is 0: no user part
+  host = host.substr(0, host.find(':'));
+  std::transform(host.begin(), host.end(), host.begin(), [](unsigned char c) { return std::tolower(c); });
+  if (host.ends_with('.')) host.pop_back();
+  // The names reserved for documentation and tests, which no registry hands out.
+  for (const std::string_view reserved : kReservedNames)
+    if (host == reserved || host.ends_with("." + std::string(reserved))) return true;
+  return false;
 }
 
 std::optional<std::string> InstallerArchitecture(std::string_view peBytes) {
@@ -144,18 +170,20 @@ std::optional<std::string> ElevationRequirementFor(std::string_view applicationM
   std::match_results<std::string_view::const_iterator> match;
   if (!std::regex_search(applicationManifestXml.begin(), applicationManifestXml.end(), match, level))
     return std::nullopt;
-  // Both levels that ask for the administrator's token make the setup raise the prompt itself.
-  if (match[1] == "highestAvailable" || match[1] == "requireAdministrator") return "elevatesSelf";
-  // Started as it is, the setup could not write the machine's program folder and registry.
-  if (match[1] == "asInvoker") return "elevationRequired";
+  // Whatever the level, the setup writes the machine's program folder and registry, so it must be
+  // started elevated. "elevatesSelf" would not do: the client then starts it as the user is, and
+  // a standard user's highestAvailable run is not elevated at all.
+  if (match[1] == "highestAvailable" || match[1] == "requireAdministrator" || match[1] == "asInvoker")
+    return "elevationRequired";
   return std::nullopt;
 }
 
-std::vector<ManifestFile> WingetManifest(const ReleaseInstaller& installer) {
+std::vector<ManifestFile> WingetManifest(const ReleaseInstaller& installer,
+                                         const ReleaseAddresses& addresses) {
   const std::string stem(kPackageIdentifier);
   return {{stem + ".yaml", VersionFile()},
-          {stem + ".installer.yaml", InstallerFile(installer)},
-          {stem + ".locale." + std::string(kPackageLocale) + ".yaml", LocaleFile()}};
+          {stem + ".installer.yaml", InstallerFile(installer, addresses.installerUrl)},
+          {stem + ".locale." + std::string(kPackageLocale) + ".yaml", LocaleFile(addresses)}};
 }
 
 }  // namespace lanternix::release

@@ -24,6 +24,25 @@ TEST(CommandLineTest, QuotedFolderWithSpacesFollowedByAnotherOption) {
   EXPECT_EQ(options.desktopShortcut, 1);
 }
 
+// A package manager puts the manifest's custom switches before the location switch, the folder
+// last: its value, unquoted and with spaces, then runs to the end of the line.
+TEST(CommandLineTest, ThePackageManagersOrderKeepsEveryOption) {
+  for (
+      const std::wstring_view line :
+      {L"\"C:\\Temp\\lanternix-setup.exe\" /group=1 /allusers=1 /silent /folder=C:\\Deployed Apps\\Lanternix",
+       L"\"C:\\Temp\\lanternix-setup.exe\" /silent /group=1 /allusers=1 /folder=C:\\Deployed Apps\\Lanternix",
+       L"lanternix-setup.exe /group=1 /allusers=1 /silent /folder=\"C:\\Deployed Apps\\Lanternix\" "}) {
+    SCOPED_TRACE(testing::PrintToString(std::wstring(line)));
+    EXPECT_TRUE(IsSilentCommandLine(line));
+    const InstallOptions options = Parse(line);
+    EXPECT_EQ(options.destinationFolder, L"C:\\Deployed Apps\\Lanternix");
+    EXPECT_EQ(options.startMenuGroup, 1);
+    EXPECT_EQ(options.allUsers, 1);
+    EXPECT_EQ(options.desktopShortcut, 0);
+    EXPECT_EQ(options.changeAssociations, 0);
+  }
+}
+
 TEST(CommandLineTest, ValuesRunToTheNextSlash) {
   EXPECT_EQ(Parse(L"/folder=D:/Apps /group=1").destinationFolder, L"D:");
   EXPECT_EQ(Parse(L"/folder=   /group=1").destinationFolder, L"");

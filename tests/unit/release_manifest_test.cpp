@@ -39,20 +39,23 @@ TEST(ReleaseManifestTest, ArchitectureComesFromTheInstallersMachine) {
   EXPECT_EQ(InstallerArchitecture("MZ"), std::nullopt);
 }
 
-TEST(ReleaseManifestTest, ElevationFollowsTheRequestedExecutionLevel) {
+// The setup installs for the machine: the package manager must start it elevated whatever level it
+// requests, since "elevatesSelf" leaves a standard user's highestAvailable run without rights.
+TEST(ReleaseManifestTest, AMachineSetupRequiresElevationAtEveryKnownLevel) {
   const auto level = [](const std::string& value) {
     return ElevationRequirementFor("<requestedPrivileges>\n  <requestedExecutionLevel level=\"" + value +
                                    "\" uiAccess=\"false\"/>\n</requestedPrivileges>");
   };
-  EXPECT_EQ(level("highestAvailable"), "elevatesSelf");
-  EXPECT_EQ(level("requireAdministrator"), "elevatesSelf");
+  EXPECT_EQ(level("highestAvailable"), "elevationRequired");
+  EXPECT_EQ(level("requireAdministrator"), "elevationRequired");
   EXPECT_EQ(level("asInvoker"), "elevationRequired");
   EXPECT_EQ(level("somethingElse"), std::nullopt);
   EXPECT_EQ(ElevationRequirementFor("<assembly/>"), std::nullopt);
 }
 
 TEST(ReleaseManifestTest, FilesCarryTheCatalogueAndQuoteTheGivenTexts) {
-  const auto files = WingetManifest({"https://mirror.example/a\"b\\c.exe", "AB12", "x86", "elevatesSelf"});
+  const auto files = WingetManifest({"AB12", "x86", "elevationRequired"},
+                                    {"https://mirror.example/a\"b\\c.exe", "https://a", "https://b"});
   ASSERT_EQ(files.size(), 3u);
   EXPECT_EQ(files[0].fileName, "QuillonVarsk.Lanternix.yaml");
   EXPECT_EQ(files[1].fileName, "QuillonVarsk.Lanternix.installer.yaml");
@@ -75,7 +78,54 @@ TEST(ReleaseManifestTest, FilesCarryTheCatalogueAndQuoteTheGivenTexts) {
     }
   EXPECT_EQ(listed, kFormatExtensionCount);
   EXPECT_NE(installer.find("PackageVersion: \"4.65\"\n"), std::string::npos);
-  EXPECT_NE(DefaultInstallerUrl().find("https://lanternix.example/"), std::string::npos);
+}
+
+TEST(ReleaseManifestTest, InstallerFileOffersEveryModeTheStartMenuGroupAndOnlyTheEntrysOwnFields) {
+  const std::string installer =
+      WingetManifest({"AB12", "x86", "elevationRequired"}, DefaultReleaseAddresses())[1].text;
+  EXPECT_NE(installer.find("InstallModes:\n  - interactive\n  - silent\n  - silentWithProgress\n"),
+            std::string::npos)
+      << installer;
+  // The custom switches come before the location, which must stay last.
+  EXPECT_NE(installer.find("  SilentWithProgress: \"/silent\"\n  Custom: \"/group=1 /allusers=1\"\n"
+                           "  InstallLocation: \"/folder=<INSTALLPATH>\"\n"),
+            std::string::npos)
+      << installer;
+  // Publisher and version are the package's own: the entry names only what differs, and its key.
+  EXPECT_NE(installer.find("AppsAndFeaturesEntries:\n  - DisplayName: \"Lanternix 4.65 (32-bit)\"\n"
+                           "    ProductCode: \"Lanternix\"\nElevationRequirement: elevationRequired\n"),
+            std::string::npos)
+      << installer;
+}
+
+TEST(ReleaseManifestTest, LocaleFileNamesTheReleasesAddressesAndDescribesWithoutClaims) {
+  const std::string locale =
+      WingetManifest({"AB12", "x86", "elevationRequired"},
+                     {"https://dl.example.org/s.exe", "https://quillon.net/", "https://quillon.net/eula"})[2]
+          .text;
+  EXPECT_NE(locale.find("PublisherUrl: \"https://quillon.net/\"\n"), std::string::npos) << locale;
+  EXPECT_NE(locale.find("LicenseUrl: \"https://quillon.net/eula\"\n"), std::string::npos) << locale;
+  EXPECT_NE(locale.find("ShortDescription: \"Picture viewer, editor and converter\"\n"), std::string::npos)
+      << locale;
+  EXPECT_NE(locale.find("Description: \"Picture viewer, editor and converter - one of the most popular"),
+            std::string::npos)
+      << locale;
+  EXPECT_EQ(locale.find("lanternix.example"), std::string::npos) << locale;
+}
+
+TEST(ReleaseManifestTest, ReservedNamesArePlaceholders) {
+  const ReleaseAddresses defaults = DefaultReleaseAddresses();
+  for (const std::string& address : {defaults.installerUrl, defaults.publisherUrl, defaults.licenseUrl})
+    EXPECT_TRUE(IsPlaceholderAddress(address)) << address;
+  EXPECT_EQ(defaults.installerUrl, "https://lanternix.example/download/4.65/lanternix-setup.exe");
+  for (const char* address :
+       {"https://LANTERNIX.EXAMPLE./x", "https://user@mirror.test:8443/a", "https://example.com",
+        "https://www.example.org/?q", "https://a.invalid#x", "https://localhost/"})
+    EXPECT_TRUE(IsPlaceholderAddress(address)) << address;
+  for (const char* address :
+       {"https://lanternix.net/", "https://example.community/x", "https://cdn.example.co.uk/",
+        "https://downloads.lanternix.net/example/setup.exe", "https://myexample.com/"})
+    EXPECT_FALSE(IsPlaceholderAddress(address)) << address;
 }
 
 }  // namespace

@@ -15,6 +15,10 @@ constexpr const char* kSetup = "C:\\setup\\lanternix-setup.exe";
 constexpr const char* kUninstallParent = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 // The folder a deployment chooses, with a space in it as a real one often has.
 constexpr const char* kDeployFolder = "C:\\Deployed Apps\\Lanternix";
+// The Start-menu group the manifest's custom switches ask for: all users', not the installing one's.
+constexpr const char* kCommonGroup = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Lanternix";
+constexpr const char* kUserGroup =
+    "C:\\users\\root\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Lanternix";
 
 fs::path ReleaseFolder() {
   return fs::path(LANTERNIX_BUILDS_DIR) / "release";
@@ -73,37 +77,46 @@ std::string Replaced(std::string text, const std::string& token, const std::stri
   return at == std::string::npos ? text : text.replace(at, token.size(), replacement);
 }
 
-TEST(ReleaseManifestTest, ThePackageManagersSwitchesInstallAndTheEntryMatchesUntilTheQuietUninstall) {
+TEST(ReleaseManifestTest,
+     ThePackageManagersSwitchesInstallWithTheGroupAndTheEntryMatchesUntilTheQuietUninstall) {
   // The release is the 32-bit product; a machine that cannot run it has only the twin to test.
   if (!RunsUnderWow64()) GTEST_SKIP() << "NOT THE PRODUCT: the released 32-bit setup cannot run here";
   const fs::path installerManifest = ReleaseFolder() / "QuillonVarsk.Lanternix.installer.yaml";
   ASSERT_TRUE(fs::exists(installerManifest)) << installerManifest << " is missing: run scripts/release";
   const auto manifest = ReadManifest(installerManifest);
-  const auto field = [&manifest](const std::string& name) {
-    const auto found = manifest.find(name);
-    return found == manifest.end() ? "<no " + name + ">" : found->second;
+  const auto locale = ReadManifest(ReleaseFolder() / "QuillonVarsk.Lanternix.locale.en-US.yaml");
+  const auto read = [](const std::map<std::string, std::string>& values, const std::string& name) {
+    const auto found = values.find(name);
+    return found == values.end() ? "<no " + name + ">" : found->second;
   };
+  const auto field = [&](const std::string& name) { return read(manifest, name); };
   EXPECT_EQ(field("Installers[0].Architecture"), "x86");
 
   WinePrefix prefix("win10");
   fs::create_directories(prefix.HostPath("C:\\setup"));
   fs::copy_file(ReleaseFolder() / "lanternix-setup.exe", prefix.HostPath(kSetup));
+  // The package manager's order: the mode's switch, the custom switches, the location last.
   const std::string command =
-      std::string("\"") + kSetup + "\" " + field("InstallerSwitches.Silent") + " " +
+      std::string("\"") + kSetup + "\" " + field("InstallerSwitches.SilentWithProgress") + " " +
+      field("InstallerSwitches.Custom") + " " +
       Replaced(field("InstallerSwitches.InstallLocation"), "<INSTALLPATH>", kDeployFolder);
   const RunResult installed = prefix.RunCommandLine(command);
   ASSERT_EQ(installed.exitCode, 0) << command << "\n" << installed.output;
   EXPECT_TRUE(fs::exists(prefix.HostPath(std::string(kDeployFolder) + "\\l_tern32.exe")));
+  EXPECT_TRUE(fs::exists(prefix.HostPath(std::string(kCommonGroup) + "\\Lanternix 4.65.lnk"))) << command;
+  EXPECT_FALSE(fs::exists(prefix.HostPath(kUserGroup)));
 
   // The programs list entry, found under the manifest's product code, value for value.
   const std::string entryKey = kUninstallParent + field("ProductCode");
   EXPECT_EQ(field("AppsAndFeaturesEntries[0].ProductCode"), field("ProductCode"));
   const RegistrySnapshot registry = prefix.Registry();
   ASSERT_TRUE(registry.HasKey("HKLM", entryKey)) << entryKey;
-  for (const char* name : {"DisplayName", "Publisher", "DisplayVersion"})
-    EXPECT_EQ(registry.String("HKLM", entryKey, name),
-              field(std::string("AppsAndFeaturesEntries[0].") + name))
-        << name;
+  // Fields the entry leaves out are the package's own.
+  EXPECT_EQ(registry.String("HKLM", entryKey, "DisplayName"), field("AppsAndFeaturesEntries[0].DisplayName"));
+  EXPECT_FALSE(manifest.contains("AppsAndFeaturesEntries[0].Publisher"));
+  EXPECT_EQ(registry.String("HKLM", entryKey, "Publisher"), read(locale, "Publisher"));
+  EXPECT_FALSE(manifest.contains("AppsAndFeaturesEntries[0].DisplayVersion"));
+  EXPECT_EQ(registry.String("HKLM", entryKey, "DisplayVersion"), field("PackageVersion"));
   EXPECT_EQ(registry.String("HKLM", entryKey, "InstallLocation"), std::string(kDeployFolder) + "\\");
   const std::optional<std::string> quietUninstall = registry.String("HKLM", entryKey, "QuietUninstallString");
   ASSERT_TRUE(quietUninstall.has_value());
@@ -127,6 +140,7 @@ TEST(ReleaseManifestTest, ThePackageManagersSwitchesInstallAndTheEntryMatchesUnt
   const RunResult removed = prefix.RunCommandLine(*quietUninstall);
   EXPECT_EQ(removed.exitCode, 0) << *quietUninstall << "\n" << removed.output;
   EXPECT_FALSE(prefix.Registry().HasKey("HKLM", entryKey));
+  EXPECT_FALSE(fs::exists(prefix.HostPath(kCommonGroup)));
 }
 
 }  // namespace
