@@ -41,9 +41,9 @@ bool IsViewerFileInUse(Platform& platform, std::wstring_view destinationFolder);
 bool IsViewerRunning(Platform& platform, std::wstring_view destinationFolder);
 
 // 1 when the installation ran through its last step; 0 when it stopped at a destination check
-// or the extraction, or the viewer's INI file (or the redirect to it) could not be written, after
-// the failure was shown (wizard) or logged (silent). In silent mode an
-// empty iniFolder may receive the per-user default, unless keepIniInProgramFolder is set.
+// or the extraction, or when the viewer's INI file (or the redirect to it) could not be written,
+// after the failure was shown (wizard) or logged (silent). In silent mode an empty iniFolder may
+// receive the per-user default, unless keepIniInProgramFolder is set.
 int RunInstall(Platform& platform, InstallOptions& options);
 
 }  // namespace lanternix
