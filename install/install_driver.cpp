@@ -40,6 +40,16 @@ class FailureReporter {
   const InstallOptions& options_;
 };
 
+// An 8.3 level ("C:\PROG~5P2\Lanternix") becomes its long name once the folder exists: Windows
+// shows the long one, and the uninstaller and later updates compare with it. Kept as created when
+// the long name would not leave the room the destination checks asked for.
+std::wstring LongFolderName(Platform& platform, const std::wstring& folder) {
+  std::wstring longName = platform.files.CanonicalPath(folder);
+  if (longName.empty()) return folder;
+  if (longName.back() != L'\\') longName.push_back(L'\\');
+  return IsUsableDestination(platform, longName) ? longName : folder;
+}
+
 bool IsAsciiLetter(wchar_t ch) {
   return (ch >= L'A' && ch <= L'Z') || (ch >= L'a' && ch <= L'z');
 }
@@ -90,6 +100,8 @@ int RunInstall(Platform& platform, InstallOptions& options) {
     report.MessageThenFolder(kMessageCantCreateDestination, preparedFolder);
     return 0;
   }
+  preparedFolder = LongFolderName(platform, preparedFolder);
+  if (!createdFolder.empty()) createdFolder = platform.files.CanonicalPath(createdFolder);
 
   std::wstring pluginsFolder = preparedFolder + L"Plugins";
   CreateDirectoryTree(platform.files, pluginsFolder);
@@ -99,12 +111,14 @@ int RunInstall(Platform& platform, InstallOptions& options) {
     report.FolderThenMessage(kMessageCantInstallFiles, preparedFolder);
     return 0;
   }
-  // From here on nothing can make the installation fail. Every later step names the folder as it
-  // was created: the typed text may carry a level with trailing spaces, which Windows reads as
-  // another folder.
+  // Every later step names the folder as it was created: the typed text may carry a level with
+  // trailing spaces, which Windows reads as another folder, or "." and ".." levels.
 
-  const std::wstring iniPath = WriteViewerIni(platform, preparedFolder, options.iniFolder,
-                                              options.silent != 0 && options.keepIniInProgramFolder == 0);
+  // An INI file that could not be written fails the installation, but only once everything else
+  // is in place: the viewer is then installed, registered and removable, and the report names
+  // the one file left to mend.
+  const ViewerIniResult ini = WriteViewerIni(platform, preparedFolder, options.iniFolder,
+                                             options.silent != 0 && options.keepIniInProgramFolder == 0);
 
   int associationsConfirmed = 1;
   if (options.changeAssociations && !options.silent) {
@@ -118,7 +132,11 @@ int RunInstall(Platform& platform, InstallOptions& options) {
                       options.startMenuGroup, options.desktopShortcut, options.thumbnailsShortcut,
                       options.allUsers, options.associationSelection, options.associateForAllUsers);
   RecordInstallation(platform, preparedFolder, createdFolder, keepExistingIconLibrary);
-  ConvertIniToUnicode(platform, iniPath);
+  if (!ini.iniPath.empty() && ini.iniPath != ini.unwrittenFile) ConvertIniToUnicode(platform, ini.iniPath);
+  if (!ini.unwrittenFile.empty()) {
+    report.FolderThenMessage(kMessageCantWriteSettings, ini.unwrittenFile);
+    return 0;
+  }
   return 1;
 }
 

@@ -12,6 +12,7 @@ inline constexpr unsigned kMessageInvalidDestination = 5;
 inline constexpr unsigned kMessageCantInstallFiles = 7;
 inline constexpr unsigned kMessageChangeAssociations = 9;
 inline constexpr unsigned kMessageCantCreateDestination = 11;
+inline constexpr unsigned kMessageCantWriteSettings = 14;
 
 // A destination longer than this (trimmed, with its final "\") would not leave room in the
 // 260-character link targets and registry commands built from it.
@@ -40,8 +41,9 @@ bool IsViewerFileInUse(Platform& platform, std::wstring_view destinationFolder);
 bool IsViewerRunning(Platform& platform, std::wstring_view destinationFolder);
 
 // 1 when the installation ran through its last step; 0 when it stopped at a destination check
-// or the extraction, after the failure was shown (wizard) or logged (silent). In silent mode an
-// empty iniFolder may receive the per-user default, unless keepIniInProgramFolder is set.
+// or the extraction, or when the viewer's INI file (or the redirect to it) could not be written,
+// after the failure was shown (wizard) or logged (silent). In silent mode an empty iniFolder may
+// receive the per-user default, unless keepIniInProgramFolder is set.
 int RunInstall(Platform& platform, InstallOptions& options);
 
 }  // namespace lanternix

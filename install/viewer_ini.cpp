@@ -75,15 +75,9 @@ bool NamesDevice(std::wstring_view folder) {
 }
 
 // The redirect as the folder is created: every level without its trailing spaces, and a final
-// "\" only where the user wrote one. A text too long to be created stays as it is.
+// "\" only where the user wrote one.
 std::wstring RedirectText(std::wstring_view iniFolder) {
-  std::wstring written(iniFolder);
-  TrimSpaces(written);
-  if (written.empty() || written.size() >= kShortTextChars) return written;
-  const bool finalSeparator = written.back() == L'\\';
-  written = NormaliseFolderText(written);
-  if (!finalSeparator && written.back() == L'\\') written.pop_back();
-  return written;
+  return FolderTextAsCreated(iniFolder, Contains(iniFolder, L"%") ? DotLevels::Keep : DotLevels::Resolve);
 }
 
 // The redirect's folder, expanded, normalised and created; empty when it expands to nothing.
@@ -118,6 +112,26 @@ void AppendUtf16Le(std::string& out, std::wstring_view text) {
       put(c);
     }
   }
+}
+
+// A file that was Unicode once and went back to ANSI (an editor saving it so, a portable copy
+// carried between machines) still starts with the warning comment; it gets one, not two. The
+// empty line that follows the comment goes with it.
+std::wstring WithoutUnicodeHeader(std::wstring text) {
+  const std::wstring_view header = kUnicodeHeader.substr(0, kUnicodeHeader.find(L'\r'));
+  const auto lineEnd = [&text](std::size_t at) -> std::size_t {
+    if (text.compare(at, 2, L"\r\n") == 0) return 2;
+    return at < text.size() && text[at] == L'\n' ? 1 : 0;
+  };
+  while (text.starts_with(header)) {
+    std::size_t end = header.size();
+    const std::size_t ending = lineEnd(end);
+    if (ending == 0 && end < text.size()) break;  // the comment goes on: the user's own line
+    end += ending;
+    end += lineEnd(end);
+    text.erase(0, end);
+  }
+  return text;
 }
 
 bool StartsWithUtf16Mark(const std::vector<std::uint8_t>& bytes) {
@@ -157,8 +171,8 @@ bool IsUsableIniFolder(SystemInfo& system, std::wstring_view iniFolder) {
   return NormaliseFolderText(folder).size() + kTemporaryIniName.size() < kShortTextChars;
 }
 
-std::wstring WriteViewerIni(Platform& platform, std::wstring_view destinationFolder, std::wstring& iniFolder,
-                            bool silentDefault) {
+ViewerIniResult WriteViewerIni(Platform& platform, std::wstring_view destinationFolder,
+                               std::wstring& iniFolder, bool silentDefault) {
   ProfileFiles& profiles = platform.profiles;
   const std::wstring programFolderIni = InstallFolderOf(destinationFolder) + std::wstring(kViewerIniName);
   std::wstring iniPath = programFolderIni;
@@ -171,10 +185,13 @@ std::wstring WriteViewerIni(Platform& platform, std::wstring_view destinationFol
 
   bool portableLayout = false;
   if (!iniFolder.empty()) {
-    const std::wstring folder = PrepareIniFolder(platform, iniFolder);
     const std::wstring redirect = RedirectText(iniFolder);
     MakeRoomForValue(platform, programFolderIni, redirect);
-    profiles.WriteString(programFolderIni, kOthersSection, kIniFolderKey, redirect);
+    // A program folder's file held open by another program, or a folder of that name: the
+    // viewer would go on reading the old place.
+    if (!profiles.WriteString(programFolderIni, kOthersSection, kIniFolderKey, redirect))
+      return {{}, programFolderIni};
+    const std::wstring folder = PrepareIniFolder(platform, iniFolder);
     // A folder that expands to nothing would leave the bare file name, which the profile
     // functions look for in the Windows folder while the conversion opens it in the current
     // folder; the settings stay in the program folder's file instead.
@@ -182,25 +199,28 @@ std::wstring WriteViewerIni(Platform& platform, std::wstring_view destinationFol
       iniPath = folder + std::wstring(kViewerIniName);
       for (const auto mark : kPortableFolderMarks) portableLayout = portableLayout || Contains(iniPath, mark);
     }
-  } else {
-    profiles.WriteString(programFolderIni, kOthersSection, kIniFolderKey, std::nullopt);
+  } else if (!profiles.WriteString(programFolderIni, kOthersSection, kIniFolderKey, std::nullopt) &&
+             !ReadIniRedirect(profiles, programFolderIni).empty()) {
+    // A redirect that stays would send the viewer past the settings written below.
+    return {{}, programFolderIni};
   }
 
-  profiles.WriteString(iniPath, kLanguageSection, L"DLL", L"ENGLISH");
-  profiles.WriteString(iniPath, kLanguageSection, L"Lang", L"English");
+  if (!profiles.WriteString(iniPath, kLanguageSection, L"DLL", L"ENGLISH") ||
+      !profiles.WriteString(iniPath, kLanguageSection, L"Lang", L"English"))
+    return {iniPath, iniPath};
 
   // A skin the user chose survives a reinstallation, and so does its size.
   if (profiles.ReadString(iniPath, kToolbarSection, kSkinKey, kShortTextChars).empty()) {
     const ToolbarSkin skin =
         ChooseToolbarSkin(platform.system.FullScreenClientHeight(), DisplayScale(platform.system));
-    profiles.WriteString(iniPath, kToolbarSection, kSkinKey, skin.file);
-    profiles.WriteString(iniPath, kToolbarSection, kSizeKey, skin.size);
-    if (portableLayout) {
-      profiles.WriteString(programFolderIni, kToolbarSection, kSkinKey, kSkin24.file);
-      profiles.WriteString(programFolderIni, kToolbarSection, kSizeKey, kSkin24.size);
-    }
+    if (!profiles.WriteString(iniPath, kToolbarSection, kSkinKey, skin.file) ||
+        !profiles.WriteString(iniPath, kToolbarSection, kSizeKey, skin.size))
+      return {iniPath, iniPath};
+    if (portableLayout && (!profiles.WriteString(programFolderIni, kToolbarSection, kSkinKey, kSkin24.file) ||
+                           !profiles.WriteString(programFolderIni, kToolbarSection, kSizeKey, kSkin24.size)))
+      return {iniPath, programFolderIni};
   }
-  return iniPath;
+  return {iniPath, {}};
 }
 
 std::wstring ExpandIniFolder(SystemInfo& system, std::wstring_view text) {
@@ -231,8 +251,8 @@ int ConvertIniToUnicode(Platform& platform, std::wstring_view path) {
   AppendUtf16Le(converted, kUnicodeHeader);
   // The text is converted whole, so no line is cut and no multi-byte character split, however
   // long the lines are; line ends stay as they were.
-  AppendUtf16Le(converted, platform.system.AnsiToWide(std::string_view(
-                               reinterpret_cast<const char*>(source->data()), source->size())));
+  AppendUtf16Le(converted, WithoutUnicodeHeader(platform.system.AnsiToWide(std::string_view(
+                               reinterpret_cast<const char*>(source->data()), source->size()))));
   const bool complete = out->Write(converted.data(), converted.size()) == converted.size();
   // Closed before anything else: an open file can be neither moved nor deleted on Windows.
   const bool written = out->Close() && complete;

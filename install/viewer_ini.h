@@ -31,13 +31,24 @@ bool IsUsableIniFolder(SystemInfo& system, std::wstring_view iniFolder);
 // The redirect a program folder's INI file holds ([Others] INI_Folder); empty when none.
 std::wstring ReadIniRedirect(ProfileFiles& profiles, std::wstring_view programFolderIni);
 
+struct ViewerIniResult {
+  // The INI file that holds the settings; empty when the redirect that would name it could not
+  // be written.
+  std::wstring iniPath;
+  // The file that could not be written (the program folder's, or the settings'); empty when
+  // everything went in.
+  std::wstring unwrittenFile;
+};
+
 // Writes the INI-folder redirect (or removes it), the English language and, when none is set
 // yet, the toolbar skin that suits the screen. With silentDefault, an empty iniFolder whose
 // destination lies in the default program folder gets the per-user folder stored into
 // iniFolder. The redirect names the folder as it is created (levels without trailing spaces).
-// Returns the INI file that holds the settings. Failed writes are ignored.
-std::wstring WriteViewerIni(Platform& platform, std::wstring_view destinationFolder, std::wstring& iniFolder,
-                            bool silentDefault);
+// The redirect goes first: when it can't be written, neither the INI folder nor its file is
+// created, so nothing points the viewer at settings it would not find, or leaves settings that
+// nothing points to.
+ViewerIniResult WriteViewerIni(Platform& platform, std::wstring_view destinationFolder,
+                               std::wstring& iniFolder, bool silentDefault);
 
 // Replaces every %NAME% by the variable's value; an undefined variable (or "%%") expands to
 // nothing, and a "%" without its closing partner takes the rest of the text as its name.

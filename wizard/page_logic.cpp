@@ -50,6 +50,10 @@ bool IsAcceptableDestination(std::wstring_view folderText) {
   return IsFullyQualifiedFolder(folderText) && !SplitPath(folderText).drive.empty();
 }
 
+std::wstring AcceptedDestinationText(std::wstring_view folderText) {
+  return FolderTextAsCreated(folderText);
+}
+
 std::wstring AddProductFolder(std::wstring path) {
   if (path.empty() || path.back() != L'\\') path.push_back(L'\\');
   // The backslash that starts the last folder name, searched from the second-to-last character.

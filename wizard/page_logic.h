@@ -43,6 +43,11 @@ inline constexpr std::wstring_view kBitnessText = L"32";
 // is the installation's business.
 bool IsAcceptableDestination(std::wstring_view folderText);
 
+// The field's text once Next has accepted it: the folder as the installation will create it,
+// every level without trailing spaces and "." and ".." resolved ("C:\X\..\Apps\.\Lanternix"
+// is "C:\Apps\Lanternix"), a final "\" only where one was typed.
+std::wstring AcceptedDestinationText(std::wstring_view folderText);
+
 // The picker's choice as a destination: a final "\", and "Lanternix\" added unless the last
 // folder already is one (in any case); a drive root always gets it. A path that would not fit
 // the 260-character field with "Lanternix\" stays without it.

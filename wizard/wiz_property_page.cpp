@@ -295,7 +295,12 @@ void CWizPropertyPage::FillWelcomeDefaults() {
 }
 
 bool CWizPropertyPage::CheckDestination() const {
-  if (IsAcceptableDestination(ItemText(GetSafeHwnd(), IDC_DESTINATION_FOLDER, kShortTextChars))) return true;
+  const std::wstring folder = ItemText(GetSafeHwnd(), IDC_DESTINATION_FOLDER, kShortTextChars);
+  if (IsAcceptableDestination(folder)) {
+    // The Ready page, the installation and the viewer started at the end then name one folder.
+    SetDlgItemTextW(GetSafeHwnd(), IDC_DESTINATION_FOLDER, AcceptedDestinationText(folder).c_str());
+    return true;
+  }
   ShowMessage(LoadText(SystemPlatform().resources, IDS_INVALID_DESTINATION), kMbIconError);
   return false;
 }

@@ -64,6 +64,7 @@ class CWizPropertyPage : public framework::CPropertyPage {
   // Welcome.
   void ActivateWelcome();
   void FillWelcomeDefaults();
+  // Refuses a folder without drive and root; an accepted one is shown as it will be created.
   bool CheckDestination() const;
   void OnBrowse();
   void OnShortcutCheck();

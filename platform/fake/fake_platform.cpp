@@ -499,8 +499,34 @@ std::wstring FakeFileSystem::FullPath(std::wstring_view path) const {
   return full;
 }
 
+void FakeFileSystem::AddShortName(std::wstring_view folder, std::wstring_view shortName) {
+  const std::wstring full = FullPath(folder);
+  shortNames_[Lower(full.substr(0, full.find_last_of(L'\\') + 1) + std::wstring(shortName))] = full;
+}
+
+std::wstring FakeFileSystem::WithLongNames(std::wstring full) const {
+  for (bool replaced = true; replaced;) {
+    replaced = false;
+    const std::wstring lowered = Lower(full);
+    for (const auto& [alias, folder] : shortNames_) {
+      if (!lowered.starts_with(alias) || (lowered.size() > alias.size() && lowered[alias.size()] != L'\\'))
+        continue;
+      full = folder + full.substr(alias.size());
+      replaced = true;
+      break;
+    }
+  }
+  return full;
+}
+
+std::wstring FakeFileSystem::CanonicalPath(std::wstring_view path) {
+  const std::wstring full = FullPath(path);
+  // GetLongPathNameW fails on a path that does not exist, which then keeps its short levels.
+  return Exists(full) ? WithLongNames(full) : full;
+}
+
 std::optional<fs::path> FakeFileSystem::HostPath(std::wstring_view windowsPath) const {
-  const std::wstring full = FullPath(windowsPath);
+  const std::wstring full = WithLongNames(FullPath(windowsPath));
   fs::path host;
   std::vector<std::wstring> levels;
   if (full.starts_with(L"\\\\")) {

@@ -106,8 +106,8 @@ class FakeFileSystem final : public FileSystem {
   std::optional<std::vector<std::uint8_t>> ReadAll(std::wstring_view path) override;
   bool Remove(std::wstring_view path) override;
   bool ClearReadOnly(std::wstring_view path) override;
-  // FullPath: the fake has no short names.
-  std::wstring CanonicalPath(std::wstring_view path) override { return FullPath(path); }
+  // FullPath, with the long names of AddShortName's aliases when the path exists.
+  std::wstring CanonicalPath(std::wstring_view path) override;
   bool RemoveFolder(std::wstring_view path) override;
   bool FileExists(std::wstring_view path) override;
   bool IsHeldOpen(std::wstring_view path) override;
@@ -122,6 +122,9 @@ class FakeFileSystem final : public FileSystem {
   std::optional<std::filesystem::path> HostPath(std::wstring_view windowsPath) const;
   void AddDrive(wchar_t letter);
   void AddNetworkShare(std::wstring_view uncShare);  // "\\server\share"
+  // An 8.3 alias of an existing folder, as NTFS makes one ("PROG~5P2" for "Program Files 2"):
+  // paths through it reach the folder.
+  void AddShortName(std::wstring_view folder, std::wstring_view shortName);
   void SetTempFolder(std::wstring path) { tempFolder_ = std::move(path); }
   // The local time zone as minutes east of UTC, used to read MS-DOS times as local time.
   void SetUtcOffsetMinutes(int minutes) { utcOffsetMinutes_ = minutes; }
@@ -154,6 +157,8 @@ class FakeFileSystem final : public FileSystem {
   bool Locked(const std::filesystem::path& host) const { return locked_.count(host) != 0; }
   bool InReadOnlyFolder(const std::filesystem::path& host) const;
   std::unique_ptr<OutputFile> Open(std::wstring_view path, bool append);
+  // A full path with every alias of AddShortName replaced by the folder it stands for.
+  std::wstring WithLongNames(std::wstring full) const;
 
   std::filesystem::path root_;
   std::wstring current_ = L"C:\\";
@@ -164,6 +169,7 @@ class FakeFileSystem final : public FileSystem {
   std::set<std::filesystem::path> readOnlyFiles_;
   std::map<std::filesystem::path, std::size_t> writeRoom_;
   std::map<std::filesystem::path, std::int64_t> creationTimes_;
+  std::map<std::wstring, std::wstring> shortNames_;  // lower-cased full alias -> full long path
 };
 
 // INI files kept as real files of the fake file system, edited line by line as the

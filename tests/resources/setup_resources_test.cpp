@@ -42,6 +42,9 @@ const std::map<unsigned, std::u16string>& ExpectedStrings() {
        u"Try to create the destination folder manually and restart."},
       {12, u"This setup file is damaged. Please download it again."},
       {13, u"Invalid INI folder!"},
+      {14,
+       u"Can't write the Lanternix settings file!\n\nPlease close the program that has it open and check "
+       u"that it is a file you may write!"},
   };
   return strings;
 }

@@ -43,9 +43,12 @@ int WriteIni(lanternix::Platform& platform, const wchar_t* destination, const wc
     return 1;
   }
   std::wstring iniFolder = std::wcscmp(iniFolderArgument, L"-") == 0 ? L"" : iniFolderArgument;
-  const std::wstring iniPath = lanternix::WriteViewerIni(platform, destination, iniFolder, silent);
+  const lanternix::ViewerIniResult written =
+      lanternix::WriteViewerIni(platform, destination, iniFolder, silent);
+  const std::wstring& iniPath = written.iniPath;
   const int converted = lanternix::ConvertIniToUnicode(platform, iniPath);
   PrintLine("ini_path", iniPath);
+  PrintLine("unwritten", written.unwrittenFile);
   PrintLine("ini_folder", iniFolder);
   PrintLine("convert", std::to_wstring(converted));
   PrintLine("height", std::to_wstring(platform.system.FullScreenClientHeight()));

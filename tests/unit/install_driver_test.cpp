@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 #include "app/silent_setup.h"
 #include "install/payload_extractor.h"
 #include "platform/text_limits.h"
@@ -51,7 +54,8 @@ TEST_F(InstallDriverTest, InstallsEveryPieceAndLeavesTheDestinationCurrent) {
 
 TEST_F(InstallDriverTest, EveryStepUsesTheFolderAsItWasCreated) {
   const std::wstring uninstallKey = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lanternix";
-  for (const wchar_t* typed : {L"C:\\Apps \\Lanternix", L"C:\\Apps\\Lanternix \\"}) {
+  for (const wchar_t* typed :
+       {L"C:\\Apps \\Lanternix", L"C:\\Apps\\Lanternix \\", L"C:\\X\\..\\Apps\\.\\Lanternix"}) {
     SCOPED_TRACE(fake::ToUtf8(typed));
     SetupMachine fresh;
     InstallOptions options = Silent(typed);
@@ -62,6 +66,10 @@ TEST_F(InstallDriverTest, EveryStepUsesTheFolderAsItWasCreated) {
     EXPECT_TRUE(fresh.files.Exists(L"C:\\Apps\\Lanternix\\l_tern32.exe"));
     EXPECT_FALSE(fresh.files.Exists(L"C:\\Apps \\Lanternix"));
     EXPECT_FALSE(fresh.files.Exists(L"C:\\Apps\\Lanternix \\"));
+    EXPECT_FALSE(fresh.files.Exists(L"C:\\X"));
+    // What the uninstaller may take away again.
+    EXPECT_EQ(fresh.registry.StringValue(RegRoot::LocalMachine, uninstallKey, L"CreatedFolder"),
+              L"C:\\Apps\\");
     EXPECT_EQ(fresh.registry.StringValue(RegRoot::LocalMachine, uninstallKey, L"InstallLocation"),
               L"C:\\Apps\\Lanternix\\");
     EXPECT_TRUE(fresh.registry.StringValue(RegRoot::LocalMachine, uninstallKey, L"UninstallString")
@@ -73,6 +81,40 @@ TEST_F(InstallDriverTest, EveryStepUsesTheFolderAsItWasCreated) {
               L"C:\\My\\Settings");
     EXPECT_TRUE(fresh.files.Exists(L"C:\\My\\Settings\\l_tern32.ini"));
   }
+}
+
+// A folder typed through an 8.3 alias is registered and linked under its long name; a level that
+// the run creates below it has no alias to resolve.
+TEST_F(InstallDriverTest, AShortFolderNameIsRecordedInItsLongForm) {
+  const std::wstring uninstallKey = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lanternix";
+  machine.files.CreateFolder(L"C:\\Program Files 2");
+  machine.files.AddShortName(L"C:\\Program Files 2", L"PROG~5P2");
+  InstallOptions options = Silent(L"C:\\PROG~5P2\\Lanternix");
+  options.desktopShortcut = 1;
+  ASSERT_EQ(RunInstall(machine.Get(), options), 1);
+  const std::wstring folder = L"C:\\Program Files 2\\Lanternix\\";
+  EXPECT_TRUE(machine.files.Exists(folder + L"l_tern32.exe"));
+  EXPECT_EQ(machine.registry.StringValue(RegRoot::LocalMachine, uninstallKey, L"InstallLocation"), folder);
+  EXPECT_EQ(machine.registry.StringValue(RegRoot::LocalMachine, uninstallKey, L"UninstallString"),
+            L"\"" + folder + L"lt_uninstall.exe\"");
+  EXPECT_TRUE(machine.registry.StringValue(RegRoot::LocalMachine, uninstallKey, L"DisplayIcon")
+                  ->starts_with(folder + L"l_tern32.exe"));
+  EXPECT_EQ(machine.registry.StringValue(RegRoot::LocalMachine, uninstallKey, L"CreatedFolder"), folder);
+  EXPECT_EQ(machine.shell.links.at(L"C:\\Users\\tester\\Desktop\\Lanternix.lnk").target,
+            folder + L"l_tern32.exe");
+
+  // A long name that would not leave room for the payload stays short: the same folder, usable.
+  SetupMachine deep;
+  // "C:\\" + the level + "\\Lanternix\\" + the longest entry: one character beyond 259.
+  const std::size_t levelChars = 260 - 3 - 11 - LongestPayloadEntryName(deep.Get()) + 1;
+  const std::wstring longLevel = L"C:\\" + std::wstring(levelChars, L'p');
+  deep.files.CreateFolder(longLevel);
+  deep.files.AddShortName(longLevel, L"PPPPPP~1");
+  InstallOptions shortOnly = Silent(L"C:\\PPPPPP~1\\Lanternix");
+  ASSERT_EQ(RunInstall(deep.Get(), shortOnly), 1);
+  EXPECT_EQ(deep.registry.StringValue(RegRoot::LocalMachine, uninstallKey, L"InstallLocation"),
+            L"C:\\PPPPPP~1\\Lanternix\\");
+  EXPECT_TRUE(deep.files.Exists(longLevel + L"\\Lanternix\\l_tern32.exe"));
 }
 
 TEST_F(InstallDriverTest, SilentFailuresAreLoggedInTheirOwnOrder) {
@@ -393,6 +435,62 @@ TEST_F(SilentUpdateTest, AnExplicitIniFolderWins) {
   ASSERT_EQ(RunSilentSetup(machine.Get(), L"setup.exe /silent /ini=C:\\Elsewhere"), kExitInstalled);
   EXPECT_EQ(Read(kProgramIni, L"Others", L"INI_Folder"), L"C:\\Elsewhere");
   EXPECT_TRUE(machine.files.Exists(L"C:\\Elsewhere\\l_tern32.ini"));
+}
+
+// The program folder's INI file held open by another program, or a folder of that name: the
+// redirect can't be written, so the viewer would go on reading the old place, or read nothing
+// that the settings written elsewhere are meant for. The update fails, its line names the file,
+// and no INI file is created that nothing points to.
+TEST_F(SilentUpdateTest, AnIniFileThatCannotBeWrittenFailsTheUpdateAndCreatesNoOther) {
+  const std::string cantWrite = ": Can't write the Lanternix settings file!";
+  machine.files.WriteText(kProgramIni, "[Others]\r\nINI_Folder=C:\\Settings\r\n");
+  machine.files.Lock(kProgramIni);
+  EXPECT_EQ(RunSilentSetup(machine.Get(), L"setup.exe /silent /ini=C:\\Other"), kExitFailed);
+  EXPECT_FALSE(machine.files.Exists(L"C:\\Other"));
+  const auto host = machine.files.HostPath(kProgramIni);
+  ASSERT_TRUE(host);
+  std::ifstream held(*host, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(held), {}), "[Others]\r\nINI_Folder=C:\\Settings\r\n");
+  auto messages = machine.LogMessages(L"C:\\Program Files\\Lanternix");
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_TRUE(messages[0].starts_with(fake::ToUtf8(kProgramIni) + cantWrite)) << messages[0];
+  // Everything else is in place: the viewer can be run and removed.
+  EXPECT_TRUE(machine.registry.KeyExists(
+      RegRoot::LocalMachine, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lanternix"));
+
+  // A folder where the file should be: no redirect to the per-user folder, and no file there.
+  SetupMachine other;
+  other.files.CreateFolder(L"C:\\Program Files\\Lanternix");
+  other.files.CreateFolder(kProgramIni);
+  EXPECT_EQ(RunSilentSetup(other.Get(), L"setup.exe /silent"), kExitFailed);
+  EXPECT_FALSE(other.files.Exists(L"C:\\Users\\tester\\AppData\\Roaming\\Lanternix"));
+  messages = other.LogMessages(L"C:\\Program Files\\Lanternix");
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_TRUE(messages[0].starts_with(fake::ToUtf8(kProgramIni) + cantWrite)) << messages[0];
+
+  // Settings that can't be written where the redirect points fail the run too.
+  SetupMachine settings;
+  settings.files.CreateFolder(L"C:\\Cfg");
+  settings.files.WriteText(L"C:\\Cfg\\l_tern32.ini", "[Toolbar]\r\nSkin=mine.png\r\n");
+  settings.files.Lock(L"C:\\Cfg\\l_tern32.ini");
+  EXPECT_EQ(RunSilentSetup(settings.Get(), L"setup.exe /silent /ini=C:\\Cfg"), kExitFailed);
+  messages = settings.LogMessages(L"C:\\Program Files\\Lanternix");
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_TRUE(messages[0].starts_with("C:\\Cfg\\l_tern32.ini" + cantWrite)) << messages[0];
+}
+
+// The wizard shows the same failure as its error box and goes back to its first page.
+TEST_F(InstallDriverTest, WizardShowsAnUnwritableIniFileAsAnErrorBox) {
+  machine.files.CreateFolder(L"C:\\Apps");
+  machine.files.CreateFolder(L"C:\\Apps\\l_tern32.ini");
+  InstallOptions options = Silent(L"C:\\Apps");
+  options.silent = 0;
+  options.messageCaption = L"Caption";
+  EXPECT_EQ(RunInstall(machine.Get(), options), 0);
+  ASSERT_EQ(machine.messages.shown.size(), 1u);
+  EXPECT_TRUE(machine.messages.shown[0].text.starts_with(L"Can't write the Lanternix settings file!"));
+  EXPECT_EQ(machine.messages.shown[0].flags, kMbIconError);
+  EXPECT_FALSE(machine.files.Exists(L"C:\\Apps\\Lanternix_Install.log"));
 }
 
 }  // namespace

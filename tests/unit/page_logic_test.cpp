@@ -142,6 +142,18 @@ TEST(WelcomePageLogicTest, DestinationNeedsADriveAndItsRoot) {
   EXPECT_FALSE(IsAcceptableDestination(L" C:\\Lanternix"));
 }
 
+// Once Next accepts the field, it shows the folder the installation will create, so the Ready
+// page, the installation and the viewer started at the end all name that one folder.
+TEST(WelcomePageLogicTest, AnAcceptedDestinationIsShownAsItWillBeCreated) {
+  EXPECT_EQ(AcceptedDestinationText(L"C:\\X\\..\\Apps2\\.\\Lanternix"), L"C:\\Apps2\\Lanternix");
+  EXPECT_EQ(AcceptedDestinationText(L"C:\\X\\..\\Apps2\\.\\Lanternix\\"), L"C:\\Apps2\\Lanternix\\");
+  EXPECT_EQ(AcceptedDestinationText(L"C:\\Apps \\Lanternix "), L"C:\\Apps\\Lanternix");
+  EXPECT_EQ(AcceptedDestinationText(L"C:\\..\\..\\Lanternix"), L"C:\\Lanternix");
+  EXPECT_EQ(AcceptedDestinationText(L"C:\\Lanternix\\.."), L"C:\\");
+  EXPECT_EQ(AcceptedDestinationText(L"C:\\Program Files\\Lanternix"), L"C:\\Program Files\\Lanternix");
+  EXPECT_TRUE(IsAcceptableDestination(AcceptedDestinationText(L"C:\\Lanternix\\..")));
+}
+
 TEST(WelcomePageLogicTest, PickedFolderGetsTheProductFolder) {
   EXPECT_EQ(AddProductFolder(L"D:\\Tools"), L"D:\\Tools\\Lanternix\\");
   EXPECT_EQ(AddProductFolder(L"D:\\Tools\\"), L"D:\\Tools\\Lanternix\\");

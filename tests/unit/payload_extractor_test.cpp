@@ -242,13 +242,43 @@ TEST_F(DirectoryTreeTest, NormalisesAndCreatesEveryLevel) {
   path = L"C:\\A\\B";
   ASSERT_EQ(CreateDirectoryTree(files, path), 1);
   EXPECT_EQ(path, L"C:\\A\\B\\");
-  // Forward slashes separate levels as Windows reads them; the text stays as typed.
+  // Forward slashes separate levels as Windows reads them.
   path = L"C:/Apps/Viewer";
   std::wstring created;
   ASSERT_EQ(CreateDirectoryTree(files, path, &created), 1);
-  EXPECT_EQ(path, L"C:/Apps/Viewer\\");
+  EXPECT_EQ(path, L"C:\\Apps\\Viewer\\");
   EXPECT_TRUE(files.IsFolder(L"C:\\Apps\\Viewer"));
-  EXPECT_EQ(created, L"C:/Apps");
+  EXPECT_EQ(created, L"C:\\Apps");
+}
+
+// "." and ".." levels are resolved before anything is created, never above the drive or share:
+// created level by level as typed, "C:\X\..\Apps2" would leave an empty "C:\X" behind.
+TEST_F(DirectoryTreeTest, DotLevelsAreResolvedBeforeAnyLevelIsCreated) {
+  files.AddNetworkShare(L"\\\\server\\share");
+  struct Case {
+    std::wstring typed, normalised, created;
+  };
+  const Case cases[] = {
+      {L"C:\\X\\..\\Apps2\\.\\Lanternix", L"C:\\Apps2\\Lanternix\\", L"C:\\Apps2"},
+      {L"C:\\..\\..\\Top \\..\\Up\\.", L"C:\\Up\\", L"C:\\Up"},
+      {L"C:/Y/./Z/../Deep/", L"C:\\Y\\Deep\\", L"C:\\Y"},
+      {L"\\\\server\\share\\..\\..\\Apps\\..\\Net", L"\\\\server\\share\\Net\\", L"\\\\server\\share\\Net"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(fake::ToUtf8(c.typed));
+    std::wstring path = c.typed, created;
+    ASSERT_EQ(CreateDirectoryTree(files, path, &created), 1);
+    EXPECT_EQ(path, c.normalised);
+    EXPECT_EQ(created, c.created);
+    EXPECT_TRUE(files.IsFolder(c.normalised));
+  }
+  for (const wchar_t* stray : {L"C:\\X", L"C:\\Top", L"C:\\Z", L"\\\\server\\share\\Apps"})
+    EXPECT_FALSE(files.Exists(stray)) << fake::ToUtf8(stray);
+  // Without a root there is nothing to resolve against: the levels stay.
+  EXPECT_EQ(NormaliseFolderText(L"%APPDATA%\\..\\Cfg"), L"%APPDATA%\\..\\Cfg\\");
+  EXPECT_EQ(NormaliseFolderText(L"C:\\%A%\\..\\Cfg", DotLevels::Keep), L"C:\\%A%\\..\\Cfg\\");
+  EXPECT_EQ(FolderTextAsCreated(L"C:\\X\\.."), L"C:\\");
+  EXPECT_EQ(FolderTextAsCreated(L"C:\\X \\..\\Y"), L"C:\\Y");
 }
 
 TEST_F(DirectoryTreeTest, NetworkPathCreatesTheMissingLevel) {

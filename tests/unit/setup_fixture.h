@@ -77,7 +77,7 @@ inline std::vector<std::uint8_t> SetupImage(bool wide = false, std::string_view 
 class SetupMachine : public fake::FakePlatform {
 public:
   SetupMachine() {
-    for (unsigned id = 1; id <= IDS_INVALID_INI_FOLDER; ++id)
+    for (unsigned id = 1; id <= IDS_CANNOT_WRITE_SETTINGS; ++id)
       if (auto text = EmbeddedString(id); !text.empty()) resources.strings[id] = text;
     resources.views[{L"ZIP", 1974}] = EmbeddedResource(L"ZIP", 1974);
     resources.programFile = setupFile;

@@ -36,7 +36,7 @@ class ViewerIniTest : public ::testing::Test {
     return platform.profiles.ReadString(path, section, key, 260);
   }
   std::wstring Write(std::wstring_view destination, std::wstring iniFolder = L"", bool silent = false) {
-    return WriteViewerIni(platform.Get(), destination, iniFolder, silent);
+    return WriteViewerIni(platform.Get(), destination, iniFolder, silent).iniPath;
   }
 
   fake::FakePlatform platform;
@@ -47,7 +47,7 @@ TEST_F(ViewerIniTest, WithoutIniFolderEverythingGoesToTheProgramFolderAndOtherEn
       L"D:\\Tools\\Lanternix\\l_tern32.ini",
       "[Others]\r\nINI_Folder=%APPDATA%\\Lanternix\r\nKeep=1\r\n\r\n[Custom]\r\nA=b\r\n");
   std::wstring iniFolder;
-  EXPECT_EQ(WriteViewerIni(platform.Get(), L"  D:\\Tools\\Lanternix ", iniFolder, false),
+  EXPECT_EQ(WriteViewerIni(platform.Get(), L"  D:\\Tools\\Lanternix ", iniFolder, false).iniPath,
             L"D:\\Tools\\Lanternix\\l_tern32.ini");
   EXPECT_EQ(iniFolder, L"");
   EXPECT_EQ(Bytes(L"D:\\Tools\\Lanternix\\l_tern32.ini"),
@@ -92,7 +92,7 @@ TEST_F(ViewerIniTest, AFolderOutsideTheAnsiCodePageIsStoredIntact) {
 
 TEST_F(ViewerIniTest, PlainIniFolderIsUsedAsWrittenAndCreated) {
   std::wstring iniFolder = L"D:\\Cfg";
-  EXPECT_EQ(WriteViewerIni(platform.Get(), L"D:\\Tools\\Lanternix\\", iniFolder, true),
+  EXPECT_EQ(WriteViewerIni(platform.Get(), L"D:\\Tools\\Lanternix\\", iniFolder, true).iniPath,
             L"D:\\Cfg\\l_tern32.ini");
   EXPECT_EQ(iniFolder, L"D:\\Cfg");
   EXPECT_TRUE(platform.files.IsFolder(L"D:\\Cfg"));
@@ -100,9 +100,34 @@ TEST_F(ViewerIniTest, PlainIniFolderIsUsedAsWrittenAndCreated) {
   EXPECT_EQ(Read(L"D:\\Cfg\\l_tern32.ini", L"Language", L"DLL"), L"ENGLISH");
 }
 
+// The redirect goes in first: when the program folder's file can't take it, neither the INI
+// folder nor a settings file is created, and the run learns which file failed.
+TEST_F(ViewerIniTest, AnUnwritableRedirectCreatesNothingElse) {
+  const std::wstring programIni = L"D:\\Tools\\Lanternix\\l_tern32.ini";
+  platform.files.WriteText(programIni, "[Others]\r\nINI_Folder=D:\\Old\r\n");
+  platform.files.Lock(programIni);
+  std::wstring iniFolder = L"D:\\Other";
+  const ViewerIniResult held = WriteViewerIni(platform.Get(), L"D:\\Tools\\Lanternix", iniFolder, false);
+  EXPECT_EQ(held.iniPath, L"");
+  EXPECT_EQ(held.unwrittenFile, programIni);
+  EXPECT_FALSE(platform.files.Exists(L"D:\\Other"));
+
+  // Where the file should be lies a folder: the settings can't go there, nor may the redirect
+  // be dropped silently.
+  platform.files.CreateFolder(L"D:\\Tools\\Lanternix\\Sub");
+  platform.files.CreateFolder(L"D:\\Tools\\Lanternix\\Sub\\l_tern32.ini");
+  iniFolder.clear();
+  const ViewerIniResult folder =
+      WriteViewerIni(platform.Get(), L"D:\\Tools\\Lanternix\\Sub", iniFolder, false);
+  EXPECT_EQ(folder.unwrittenFile, L"D:\\Tools\\Lanternix\\Sub\\l_tern32.ini");
+
+  std::wstring fine = L"D:\\Cfg";
+  EXPECT_EQ(WriteViewerIni(platform.Get(), L"D:\\Tools", fine, false).unwrittenFile, L"");
+}
+
 TEST_F(ViewerIniTest, SilentRunIntoTheDefaultProgramFolderKeepsSettingsPerUser) {
   std::wstring iniFolder;
-  EXPECT_EQ(WriteViewerIni(platform.Get(), L"C:\\Program Files\\Lanternix\\", iniFolder, true),
+  EXPECT_EQ(WriteViewerIni(platform.Get(), L"C:\\Program Files\\Lanternix\\", iniFolder, true).iniPath,
             L"C:\\Users\\tester\\AppData\\Roaming\\Lanternix\\l_tern32.ini");
   EXPECT_EQ(iniFolder, L"%APPDATA%\\Lanternix");
   EXPECT_EQ(Read(L"C:\\Program Files\\Lanternix\\l_tern32.ini", L"Others", L"INI_Folder"),
@@ -123,7 +148,7 @@ TEST_F(ViewerIniTest, SilentDefaultAppliesOnlyInsideTheDefaultFolderAndOnlySilen
         Case{L"C:\\Program Files\\Lanternix\\", false, L"C:\\Program Files\\Lanternix\\l_tern32.ini"}}) {
     SCOPED_TRACE(fake::ToUtf8(c.destination));
     std::wstring iniFolder;
-    EXPECT_EQ(WriteViewerIni(platform.Get(), c.destination, iniFolder, c.silent), c.iniPath);
+    EXPECT_EQ(WriteViewerIni(platform.Get(), c.destination, iniFolder, c.silent).iniPath, c.iniPath);
     EXPECT_EQ(iniFolder, L"");
     EXPECT_EQ(Read(c.iniPath, L"Language", L"DLL"), L"ENGLISH");
   }
@@ -143,7 +168,7 @@ TEST_F(ViewerIniTest, SilentDefaultUsesTheFallbackFolderWhenTheRegistryCannotTel
 
 TEST_F(ViewerIniTest, AnIniFolderThatExpandsToNothingKeepsTheSettingsInTheProgramFolder) {
   std::wstring iniFolder = L"%UNDEFINED%";
-  EXPECT_EQ(WriteViewerIni(platform.Get(), L"D:\\Tools\\Lanternix", iniFolder, false),
+  EXPECT_EQ(WriteViewerIni(platform.Get(), L"D:\\Tools\\Lanternix", iniFolder, false).iniPath,
             L"D:\\Tools\\Lanternix\\l_tern32.ini");
   EXPECT_EQ(Read(L"D:\\Tools\\Lanternix\\l_tern32.ini", L"Others", L"INI_Folder"), L"%UNDEFINED%");
   EXPECT_EQ(Read(L"D:\\Tools\\Lanternix\\l_tern32.ini", L"Language", L"DLL"), L"ENGLISH");
@@ -342,6 +367,37 @@ TEST_F(ConvertIniTest, AShortWriteLeavesTheOriginalInPlace) {
   EXPECT_EQ(ConvertIniToUnicode(platform.Get(), ini), 0);
   EXPECT_EQ(Bytes(ini), "[A]\r\nB=c\r\n");
   EXPECT_FALSE(platform.files.Exists(temporary));
+}
+
+// A file that was Unicode once and was saved back as ANSI (a portable copy, an editor) keeps its
+// warning comment; the conversion must not put a second one above it.
+TEST_F(ConvertIniTest, TheHeaderIsWrittenOnceWhateverTheFileHeld) {
+  const std::string body = "[Others]\r\nINI_Folder=D:\\Tools\\Lanternix\r\nName=Caf\xE9\r\n";
+  struct Case {
+    std::string held, converted;
+  };
+  const std::string comment = "; UNICODE FILE - edit with care ;-)";
+  const Case cases[] = {
+      {comment + "\r\n\r\n" + body, body},
+      {comment + "\r\n\r\n" + comment + "\r\n\r\n" + body, body},
+      {comment + "\n" + body, body},
+      {comment, ""},
+      // A line of the user's own that merely starts alike stays.
+      {comment + " mine\r\n" + body, comment + " mine\r\n" + body},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.held);
+    platform.files.WriteText(ini, c.held);
+    EXPECT_EQ(ConvertIniToUnicode(platform.Get(), ini), 1);
+    EXPECT_EQ(Bytes(ini), header + Utf16Le(c.converted));
+  }
+
+  // The update that found it: settings in the program folder, "/ini=" naming that folder.
+  platform.files.WriteText(ini, comment + "\r\n\r\n" + body);
+  EXPECT_EQ(Write(L"D:\\Tools\\Lanternix", L"D:\\Tools\\Lanternix"), ini);
+  EXPECT_EQ(ConvertIniToUnicode(platform.Get(), ini), 1);
+  EXPECT_EQ(Bytes(ini), header + Utf16Le(body + "[Language]\r\nDLL=ENGLISH\r\nLang=English\r\n"
+                                                "[Toolbar]\r\nSkin=Halbrenk_24.png\r\nSize=24\r\n"));
 }
 
 TEST_F(ConvertIniTest, AReinstallationUpdatesTheUnicodeFileInPlace) {

@@ -23,6 +23,9 @@ const std::string kMessage7 =
     "right mouse button click on installer)";
 const std::string kMessage10 =
     "Warning: Lanternix is running!\r\nPlease close all Lanternix instances before you install this version!";
+const std::string kMessage14 =
+    "Can't write the Lanternix settings file!\r\n\r\nPlease close the program that has it open and "
+    "check that it is a file you may write!";
 const std::string kMessage11 =
     "Can't create destination directory!\r\n\r\nPlease check your write permissions and system "
     "policies!\r\n\r\n"
@@ -312,16 +315,24 @@ TEST(SilentInstallTest, AViewerHoldingItsFileRefusesTheInstallation) {
   EXPECT_FALSE(setup.Exists("C:\\users\\root\\Desktop\\Lanternix.lnk"));
 }
 
-// A level typed with trailing spaces is created without them; the INI file, the registration and
-// the links must name that folder, not the typed one.
+// A level typed with trailing spaces is created without them, "." and ".." levels are resolved
+// before anything is created, and an 8.3 alias is named by its long name; the INI file, the
+// registration and the links must name that folder, not the typed one.
 TEST(SilentInstallTest, EveryStepNamesTheFolderAsCreated) {
   SilentInstall setup("win10");
   struct Case {
     std::string typed;
     std::string created;
   };
-  const Case cases[] = {{"C:\\Apps \\Lanternix", "C:\\Apps\\Lanternix\\"},
-                        {"C:\\Tools\\Lanternix \\", "C:\\Tools\\Lanternix\\"}};
+  std::vector<Case> cases = {{"C:\\Apps \\Lanternix", "C:\\Apps\\Lanternix\\"},
+                             {"C:\\Tools\\Lanternix \\", "C:\\Tools\\Lanternix\\"},
+                             {"C:\\X\\..\\Apps2\\.\\Lanternix", "C:\\Apps2\\Lanternix\\"}};
+  fs::create_directories(setup.prefix.HostPath("C:\\Long Folder Name"));
+  const auto probe =
+      ParseToolReport(setup.prefix.Run(ToolExe("probe-report"), {"short", "C:\\Long Folder Name"}).output);
+  ASSERT_NE(probe.at("short"), "<none>");
+  ASSERT_NE(probe.at("short"), "C:\\Long Folder Name");
+  cases.push_back({probe.at("short") + "\\Lanternix", "C:\\Long Folder Name\\Lanternix\\"});
   for (const Case& c : cases) {
     SCOPED_TRACE(c.typed);
     ASSERT_EQ(setup.Run(" \"/folder=" + c.typed + "\" /desktop=1 /group=1 /ini=").exitCode, 0);
@@ -341,6 +352,7 @@ TEST(SilentInstallTest, EveryStepNamesTheFolderAsCreated) {
   }
   EXPECT_FALSE(setup.Exists("C:\\Apps \\Lanternix"));
   EXPECT_FALSE(setup.Exists("C:\\Tools\\Lanternix \\l_tern32.ini"));
+  EXPECT_FALSE(setup.Exists("C:\\X"));
   EXPECT_EQ(setup.Log("C:\\setup"), "<no log>");
 }
 
@@ -367,6 +379,25 @@ TEST(SilentInstallTest, CutOrUnusableFolderValuesAreRefused) {
                                   std::string("C:\\setup\\Settings"), std::string("C:\\Settings")})
     EXPECT_FALSE(setup.Exists(path)) << path;
   EXPECT_FALSE(setup.Exists("C:\\users\\root\\Desktop\\Lanternix.lnk"));
+}
+
+// The program folder's INI file held open by another program: the explicit "/ini=" can't be
+// applied, so the run fails and says which file, the redirect still names the old folder, and the
+// new folder gets no INI file that nothing would point to.
+TEST(SilentInstallTest, AHeldProgramFolderIniFailsAndCreatesNoOther) {
+  SilentInstall setup("win10");
+  ASSERT_EQ(setup.Run(" /folder=C:\\Viewer /ini=C:\\Settings").exitCode, 0);
+  const fs::path programIni = setup.prefix.HostPath("C:\\Viewer\\l_tern32.ini");
+  const std::string before = ReadFileBytes(programIni);
+  ASSERT_NE(before.find("INI_Folder=C:\\Settings"), std::string::npos) << before;
+  setup.prefix.Start(ToolExe("hold-file"), {"C:\\Viewer\\l_tern32.ini"});
+  for (int i = 0; i < 200 && !setup.Exists("C:\\Viewer\\l_tern32.ini.held"); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_EQ(setup.Run(" /folder=C:\\Viewer /ini=C:\\Other").exitCode, 1);
+  EXPECT_EQ(setup.Log("C:\\Viewer"), SilentInstall::Entry("C:\\Viewer\\l_tern32.ini: " + kMessage14));
+  EXPECT_EQ(ReadFileBytes(programIni), before);
+  EXPECT_FALSE(setup.Exists("C:\\Other\\l_tern32.ini"));
+  EXPECT_TRUE(setup.Exists("C:\\Settings\\l_tern32.ini"));
 }
 
 TEST(SilentInstallTest, RunningTheSameInstallTwiceLeavesTheSameState) {

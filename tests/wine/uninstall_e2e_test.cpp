@@ -3,6 +3,7 @@
 // from the settings the user keeps.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <regex>
 #include <set>
@@ -314,6 +315,39 @@ TEST(UninstallTest, LeavesTheLinksOfAnInstallationInsideItsFolder) {
         "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Lanternix\\Uninstall Lanternix.lnk",
         "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Lanternix\\Lanternix Help.lnk"})
     EXPECT_TRUE(machine.Exists(link)) << link;
+}
+
+// Top-level entries of drive C:, which an installation and its removal must leave as they were.
+std::vector<std::string> DriveTop(WinePrefix& prefix) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(prefix.HostPath("C:\\")))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// "." and ".." levels are resolved before anything is created: no stray level is made on the way,
+// the registration names the folder without them, and the uninstaller takes back every level the
+// setup made.
+TEST(UninstallTest, AFolderTypedWithDotLevelsGoesWithoutATrace) {
+  Machine machine("win10");
+  const RegistrySnapshot before = machine.prefix.Registry(kPhysicalView);
+  const std::vector<std::string> drive = DriveTop(machine.prefix);
+  ASSERT_NO_FATAL_FAILURE(machine.Install("\"/folder=C:\\X\\..\\Apps2\\.\\Lanternix\" /desktop=1"));
+  EXPECT_FALSE(machine.Exists("C:\\X"));
+  EXPECT_TRUE(machine.Exists("C:\\Apps2\\Lanternix\\l_tern32.exe"));
+  const RegistrySnapshot installed = machine.prefix.Registry();
+  const std::string key = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lanternix";
+  EXPECT_EQ(installed.String("HKLM", key, "InstallLocation"), "C:\\Apps2\\Lanternix\\");
+  EXPECT_EQ(installed.String("HKLM", key, "UninstallString"), "\"C:\\Apps2\\Lanternix\\lt_uninstall.exe\"");
+  EXPECT_EQ(installed.String("HKLM", key, "CreatedFolder"), "C:\\Apps2\\");
+
+  const RunResult result = machine.UninstallFrom("C:\\Apps2\\Lanternix\\", "C:\\Apps2");
+  EXPECT_EQ(result.exitCode, 0) << result.output << machine.UninstallLog();
+  EXPECT_FALSE(machine.Exists("C:\\Apps2"));
+  EXPECT_EQ(DriveTop(machine.prefix), drive);
+  EXPECT_EQ(Differences(before, machine.prefix.Registry(kPhysicalView)), std::vector<std::string>{});
+  EXPECT_FALSE(machine.Exists("C:\\users\\root\\Desktop\\Lanternix.lnk"));
 }
 
 // The folder as the setup got it, in forms the file system resolves to C:\Apps\Lanternix.
