@@ -480,12 +480,12 @@ TEST(UninstallTest, PurgingASupersededInstallationKeepsTheRegisteredOnesSettings
   EXPECT_NE(machine.UninstallLog().find("Kept the settings another installation of Lanternix still uses: "),
             std::string::npos)
       << machine.UninstallLog();
-  // The registered installation keeps its registration and links.
+  // The registered installation keeps its registration and links (the current user's).
   const RegistrySnapshot after = machine.prefix.Registry();
   EXPECT_EQ(after.String("HKLM", "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lanternix",
                          "InstallLocation"),
             "C:\\B\\Lanternix\\");
-  EXPECT_TRUE(machine.Exists("C:\\users\\Public\\Desktop\\Lanternix.lnk"));
+  EXPECT_TRUE(machine.Exists("C:\\users\\root\\Desktop\\Lanternix.lnk"));
   EXPECT_TRUE(machine.Exists("C:\\B\\Lanternix\\l_tern32.exe"));
 }
 
