@@ -34,6 +34,7 @@ add_library(lanternix_engine STATIC
   ${LANTERNIX_SOURCE_DIR}/install/icon_library_rule.cpp
   ${LANTERNIX_SOURCE_DIR}/install/install_driver.cpp
   ${LANTERNIX_SOURCE_DIR}/install/install_log.cpp
+  ${LANTERNIX_SOURCE_DIR}/install/installation_record.cpp
   ${LANTERNIX_SOURCE_DIR}/install/payload_extractor.cpp
   ${LANTERNIX_SOURCE_DIR}/install/payload_integrity.cpp
   ${LANTERNIX_SOURCE_DIR}/install/registration.cpp

@@ -1,5 +1,6 @@
 #include "install/icon_library_rule.h"
 
+#include "install/payload_extractor.h"
 #include "model/system_probes.h"
 
 namespace lanternix {
@@ -16,7 +17,10 @@ int DecideKeepExistingIconLibrary(Platform& platform, const std::wstring& iconLi
   const int reference = VersionThousandths(platform.system, kIconLibraryVersion);
   const int installed = VersionThousandths(platform.system, version);
   if (installed > reference) return 1;
-  if (installed == reference && QueryFileSize(platform.files, iconLibraryPath) != kIconLibrarySize) return 1;
+  // The setup's own library, met again by a re-installation, has the size of the one it carries:
+  // signing makes that larger than an unsigned build's.
+  const std::int64_t shipped = PayloadEntrySize(platform, kIconLibraryEntry).value_or(kIconLibrarySize);
+  if (installed == reference && QueryFileSize(platform.files, iconLibraryPath) != shipped) return 1;
   return EqualIgnoringCase(company, kPublisher) ? 0 : 1;
 }
 

@@ -10,7 +10,10 @@
 namespace lanternix {
 
 inline constexpr std::wstring_view kIconLibraryVersion = L"4.30";
+// The size of an unsigned build's library; the payload's own entry is what counts.
 inline constexpr std::int32_t kIconLibrarySize = 226816;
+// The payload's icon library, as the archive names it.
+inline constexpr std::wstring_view kIconLibraryEntry = L"Plugins/Icons.dll";
 
 // Version text as a number: read as a decimal up to the first character that can't continue
 // it, then times 1000 in single precision, truncated ("4.30" gives 4300).

@@ -6,6 +6,7 @@
 #include "install/folder_creation.h"
 #include "install/icon_library_rule.h"
 #include "install/install_log.h"
+#include "install/installation_record.h"
 #include "install/payload_extractor.h"
 #include "install/registration.h"
 #include "install/viewer_ini.h"

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -204,22 +205,46 @@ class EntryLoop {
 
 }  // namespace
 
-std::size_t LongestPayloadEntryName(Platform& platform) {
+namespace {
+
+// Calls visit with each entry's name and recorded uncompressed size, from the embedded archive's
+// own directory, until visit returns false.
+template <typename Visit>
+void VisitPayloadEntries(Platform& platform, Visit visit) {
   MemoryArchive memory{platform.resources.Bytes(kPayloadResourceType, kPayloadResourceId)};
-  if (memory.bytes.empty()) return 0;
+  if (memory.bytes.empty()) return;
   zlib_filefunc64_def functions{OpenMemory, ReadMemory,  WriteMemory, TellMemory,
                                 SeekMemory, CloseMemory, MemoryError, &memory};
   // minizip wants a name to open; the memory table ignores it.
   UniqueArchive archive(unzOpen2_64("payload", &functions));
-  if (!archive) return 0;
-  std::size_t longest = 0;
+  if (!archive) return;
   for (int found = unzGoToFirstFile(archive.get()); found == UNZ_OK; found = unzGoToNextFile(archive.get())) {
+    unz_file_info64 info{};
     char name[kEntryNameBytes] = {};
-    if (unzGetCurrentFileInfo64(archive.get(), nullptr, name, sizeof name, nullptr, 0, nullptr, 0) != UNZ_OK)
-      break;
-    longest = std::max(longest, platform.system.AnsiToWide(name).size());
+    if (unzGetCurrentFileInfo64(archive.get(), &info, name, sizeof name, nullptr, 0, nullptr, 0) != UNZ_OK)
+      return;
+    if (!visit(platform.system.AnsiToWide(name), info.uncompressed_size)) return;
   }
+}
+
+}  // namespace
+
+std::size_t LongestPayloadEntryName(Platform& platform) {
+  std::size_t longest = 0;
+  VisitPayloadEntries(platform, [&longest](const std::wstring& name, std::uint64_t) {
+    longest = std::max(longest, name.size());
+    return true;
+  });
   return longest;
+}
+
+std::optional<std::int64_t> PayloadEntrySize(Platform& platform, std::wstring_view entryName) {
+  std::optional<std::int64_t> size;
+  VisitPayloadEntries(platform, [&](const std::wstring& name, std::uint64_t bytes) {
+    if (EqualIgnoringCase(name, entryName)) size = static_cast<std::int64_t>(bytes);
+    return !size;
+  });
+  return size;
 }
 
 void SetFileTimeFromDos(OutputFile& file, std::uint32_t dosDateTime) {

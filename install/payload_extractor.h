@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 #include "platform/platform.h"
@@ -26,6 +27,10 @@ int ExtractArchive(Platform& platform, std::wstring_view archivePath, std::wstri
 // The length in characters of the payload's longest entry name, read from the embedded archive's
 // own directory; 0 when there is no readable payload (the extraction then fails on its own).
 std::size_t LongestPayloadEntryName(Platform& platform);
+
+// The uncompressed size the embedded archive records for an entry ("Plugins/Icons.dll", letters
+// compared without case); none when the payload or the entry is missing.
+std::optional<std::int64_t> PayloadEntrySize(Platform& platform, std::wstring_view entryName);
 
 // Sets a file's creation and last-write time from an MS-DOS date and time meaning local time,
 // once its content is written and before it is closed. A time that can't be set is no failure.

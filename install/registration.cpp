@@ -129,23 +129,4 @@ int RegisterApplication(Platform& platform, int associationsConfirmed, int chang
   return 1;
 }
 
-void RecordInstallation(Platform& platform, std::wstring_view destinationFolder,
-                        std::wstring_view createdFolder, int keptIconLibrary) {
-  auto key = platform.registry.OpenKey(RegRoot::LocalMachine, kUninstallKey, kKeyAllAccess);
-  if (!key) return;
-  if (keptIconLibrary)
-    key->SetDword(kKeptIconLibraryValue, 1);
-  else
-    key->DeleteValue(kKeptIconLibraryValue);
-
-  // An earlier installation's folder that holds this one already existed now: it is the
-  // outermost, and anything made by this run lies below it.
-  const auto recorded = key->ReadString(kCreatedFolderValue, kLongTextChars);
-  if (recorded && IsSameOrInsidePath(platform.files, InstallFolderOf(destinationFolder), *recorded)) return;
-  if (createdFolder.empty())
-    key->DeleteValue(kCreatedFolderValue);
-  else
-    key->SetString(kCreatedFolderValue, InstallFolderOf(createdFolder));
-}
-
 }  // namespace lanternix

@@ -21,10 +21,4 @@ int RegisterApplication(Platform& platform, int associationsConfirmed, int chang
                         std::span<const std::int32_t, kAssociationSlots> associationSelection,
                         int associateForAllUsers);
 
-// Written after the registration, for the uninstaller: createdFolder is the outermost folder
-// this run created for the installation (empty when none), keptIconLibrary 1 when an existing
-// icon library stayed. A folder an earlier installation created above this one stays recorded.
-void RecordInstallation(Platform& platform, std::wstring_view destinationFolder,
-                        std::wstring_view createdFolder, int keptIconLibrary);
-
 }  // namespace lanternix

@@ -19,10 +19,6 @@ inline constexpr std::wstring_view kUninstallKey =
     L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lanternix";
 // The uninstall entry's own name, by which deployment tools recognise the installed product.
 inline constexpr std::wstring_view kUninstallEntryName = kUninstallKey.substr(kUninstallKey.rfind(L'\\') + 1);
-// Values of the uninstall entry that only the uninstaller reads: the outermost folder the
-// installation created (REG_SZ, ending in "\"), and 1 when an existing icon library was kept.
-inline constexpr std::wstring_view kCreatedFolderValue = L"CreatedFolder";
-inline constexpr std::wstring_view kKeptIconLibraryValue = L"KeptIconLibrary";
 // The capabilities and their RegisteredApplications value are read by the system's own shell,
 // which is 64-bit on 64-bit Windows: they live in the machine's native view, not the 32-bit one.
 inline constexpr RegRoot kCapabilitiesRoot = RegRoot::LocalMachineNative;

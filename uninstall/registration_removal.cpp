@@ -67,20 +67,23 @@ class Remover {
   }
 
   // The association value goes back to its recorded earlier value, or goes, but only while it
-  // still names a Lanternix ProgID: another program's later choice stays. The record goes either
-  // way. The keys the setup had to create go with the other created keys, once empty.
+  // still names a Lanternix ProgID: another program's later choice stays. An earlier handler whose
+  // class has gone since (its program was uninstalled) is not written back: the value would name
+  // nothing. The record goes either way. The keys the setup had to create go with the other
+  // created keys, once empty.
   void RestoreAssociation(AssociationPlace place, std::wstring_view extension, bool restoresUserChoice) {
     const RegistryValueName value = AssociationValueOf(place, extension);
     const RegistryValueName record = EarlierRecordOf(place, extension);
     const auto current = ReadRegistryString(registry_, value);
     const auto earlier = ReadRegistryString(registry_, record);
+    const bool givesBack = earlier && Exists(RegRoot::ClassesRoot, *earlier);
     if (current && IsLanternixProgId(*current)) {
       if (place == AssociationPlace::UserChoice) {
         // The key is the setup's own creation: it was deleted and made anew. From Windows 8 on a
         // key without the system's hash makes Windows reset the type's default: nothing goes back.
         DeleteKey(value.root, value.key);
-        if (earlier && restoresUserChoice) SetValue(value, *earlier);
-      } else if (earlier) {
+        if (givesBack && restoresUserChoice) SetValue(value, *earlier);
+      } else if (givesBack) {
         SetValue(value, *earlier);
       } else {
         DeleteValue(value);
@@ -118,9 +121,13 @@ class Remover {
 
 }  // namespace
 
+std::optional<std::wstring> RegisteredInstallFolder(Platform& platform) {
+  return ReadRegistryString(platform.registry,
+                            {RegRoot::LocalMachine, std::wstring(kUninstallKey), L"InstallLocation"});
+}
+
 bool RegistrationBelongsTo(Platform& platform, std::wstring_view installFolder) {
-  const auto location = ReadRegistryString(
-      platform.registry, {RegRoot::LocalMachine, std::wstring(kUninstallKey), L"InstallLocation"});
+  const auto location = RegisteredInstallFolder(platform);
   return !location || location->empty() || IsSamePath(platform.files, *location, installFolder);
 }
 

@@ -3,6 +3,7 @@
 // NoOpenWith values, the uninstall entry and the setup's own records.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,6 +11,9 @@
 #include "platform/platform.h"
 
 namespace lanternix {
+
+// The folder the uninstall entry names (InstallLocation); none when there is no entry.
+std::optional<std::wstring> RegisteredInstallFolder(Platform& platform);
 
 // Whether the registration belongs to the installation in installFolder (ending in "\"): the
 // uninstall entry is missing or names that folder, however either was typed. A later

@@ -3,7 +3,10 @@
 #include <algorithm>
 
 #include "install/association_records.h"
+#include "install/icon_library_rule.h"
+#include "install/install_driver.h"
 #include "install/install_log.h"
+#include "install/installation_record.h"
 #include "install/registry_keys.h"
 #include "install/shortcuts.h"
 #include "install/viewer_ini.h"
@@ -16,10 +19,6 @@
 namespace lanternix {
 
 namespace {
-
-// The payload's icon library, which the setup keeps when the one installed is newer or not the
-// publisher's.
-constexpr std::wstring_view kIconLibraryEntry = L"Plugins/Icons.dll";
 
 std::wstring_view Trim(std::wstring_view text) {
   while (!text.empty() && (text.front() == L' ' || text.front() == L'\t')) text.remove_prefix(1);
@@ -101,31 +100,33 @@ void RemoveLinks(Platform& platform, FileRemover& remover, std::wstring_view ins
   }
 }
 
-void RemoveSettings(FileRemover& remover, const SettingsFiles& settings, bool purge) {
-  if (!settings.programFolderIni.empty() && (purge || settings.programFolderIniIsSetupOnly))
+// inUseElsewhere: the settings file another installation uses too, which stays.
+void RemoveSettings(FileRemover& remover, const SettingsFiles& settings, bool purge,
+                    std::wstring_view inUseElsewhere) {
+  const auto purgeable = [&](const std::wstring& file) {
+    return purge && !file.empty() && file != inUseElsewhere;
+  };
+  if (settings.programFolderIniIsSetupOnly || purgeable(settings.programFolderIni))
     remover.RemoveFile(settings.programFolderIni);
-  if (purge && !settings.redirectedIni.empty()) {
+  if (purgeable(settings.redirectedIni)) {
     remover.RemoveFile(settings.redirectedIni);
     remover.RemoveFolderIfEmpty(FolderOfPath(settings.redirectedIni));
   }
 }
 
-// What the setup recorded of this installation, read before the registration goes.
-struct InstallationRecord {
-  bool keptIconLibrary = false;
-  std::wstring createdFolder;
-};
-
-InstallationRecord ReadInstallationRecord(Registry& registry) {
-  InstallationRecord record;
-  const std::wstring key(kUninstallKey);
-  record.keptIconLibrary =
-      ReadRegistryString(registry, {RegRoot::LocalMachine, key, std::wstring(kKeptIconLibraryValue)})
-          .has_value();
-  record.createdFolder =
-      ReadRegistryString(registry, {RegRoot::LocalMachine, key, std::wstring(kCreatedFolderValue)})
-          .value_or(L"");
-  return record;
+// The settings file of this installation that the registered installation, when it is another
+// one, uses as well (both redirect to the same per-user file, say); empty when there is none.
+std::wstring SettingsInUseElsewhere(Platform& platform, std::wstring_view installFolder,
+                                    const SettingsFiles& settings) {
+  const auto registered = RegisteredInstallFolder(platform);
+  if (!registered || registered->empty() || IsSamePath(platform.files, *registered, installFolder)) return {};
+  const SettingsFiles theirs = FindSettingsFiles(platform, WithBackslash(*registered));
+  const std::wstring& theirFile =
+      theirs.redirectedIni.empty() ? theirs.programFolderIni : theirs.redirectedIni;
+  if (theirFile.empty()) return {};
+  for (const std::wstring& ours : {settings.programFolderIni, settings.redirectedIni})
+    if (!ours.empty() && IsSamePath(platform.files, ours, theirFile)) return ours;
+  return {};
 }
 
 // The installation folder, then each folder above it up to the one the setup created.
@@ -138,7 +139,7 @@ std::vector<std::wstring> FoldersToRemove(FileSystem& files, std::wstring_view i
     while (!folder.empty() && folder.back() == L'\\') folder.pop_back();
     folder = FolderOfPath(folder);
     // A drive or share root is never one the setup created.
-    if (folder.size() <= 3 || !IsSameOrInsidePath(files, folder, createdFolder)) break;
+    if (IsRootFolder(files, folder) || !IsSameOrInsidePath(files, folder, createdFolder)) break;
     folders.push_back(folder);
   }
   return folders;
@@ -221,36 +222,47 @@ SettingsFiles FindSettingsFiles(Platform& platform, std::wstring_view installFol
 
 std::vector<std::wstring> SettingsToKeep(Platform& platform, std::wstring_view installFolder) {
   const SettingsFiles settings = FindSettingsFiles(platform, installFolder);
+  // A file another installation uses stays anyway: it is not offered for removal.
+  const std::wstring inUseElsewhere = SettingsInUseElsewhere(platform, installFolder, settings);
   std::vector<std::wstring> kept;
-  if (!settings.programFolderIni.empty() && !settings.programFolderIniIsSetupOnly)
+  if (!settings.programFolderIni.empty() && !settings.programFolderIniIsSetupOnly &&
+      settings.programFolderIni != inUseElsewhere)
     kept.push_back(settings.programFolderIni);
-  if (!settings.redirectedIni.empty()) kept.push_back(settings.redirectedIni);
+  if (!settings.redirectedIni.empty() && settings.redirectedIni != inUseElsewhere)
+    kept.push_back(settings.redirectedIni);
   return kept;
 }
 
 UninstallOutcome Uninstall(Platform& platform, const UninstallRequest& request) {
   UninstallOutcome outcome;
-  if (platform.system.TopLevelWindowExists(kViewerWindowClass)) {
-    outcome.status = kUninstallRefused;
-    return outcome;
-  }
   UninstallRequest normalised = request;
   normalised.installFolder = WithBackslash(request.installFolder);
   const std::wstring& installFolder = normalised.installFolder;
+  // A viewer in another session (the uninstaller run as SYSTEM by a deployment tool) has no
+  // window here, but holds its program file.
+  if (IsViewerRunning(platform, installFolder)) {
+    outcome.status = kUninstallRefused;
+    return outcome;
+  }
   FileRemover remover(platform.files, outcome.leftOver);
+  const InstallationRecord record = ReadInstallationRecord(platform, installFolder);
 
   // The settings are looked at before the payload goes: the redirect is read from the file.
-  RemoveSettings(remover, FindSettingsFiles(platform, installFolder), request.purgeSettings);
+  const SettingsFiles settings = FindSettingsFiles(platform, installFolder);
+  const std::wstring inUseElsewhere = SettingsInUseElsewhere(platform, installFolder, settings);
+  if (request.purgeSettings) outcome.settingsKept = inUseElsewhere;
+  RemoveSettings(remover, settings, request.purgeSettings, inUseElsewhere);
   // A failed silent run leaves its log in the program folder; it is the setup's, not the user's.
   remover.RemoveFile(installFolder + std::wstring(kInstallLogName));
   RemoveLinks(platform, remover, installFolder);
-  InstallationRecord record;
-  if (RegistrationBelongsTo(platform, installFolder)) {
-    record = ReadInstallationRecord(platform.registry);
-    RemoveRegistration(platform, outcome.leftOver);
-  }
+  if (RegistrationBelongsTo(platform, installFolder)) RemoveRegistration(platform, outcome.leftOver);
   RemovePayload(remover, normalised, record.keptIconLibrary);
 
+  // The record goes last, once everything else went: with something left, the next run still
+  // needs to know what the setup kept and created. When the uninstaller's own file stays for its
+  // copy, the copy removes the record right after that file.
+  if (outcome.leftOver.empty() && !request.leaveUninstaller)
+    remover.RemoveFile(InstallationRecordPath(installFolder));
   std::vector<std::wstring> folders = FoldersToRemove(platform.files, installFolder, record.createdFolder);
   if (request.leaveUninstaller) {
     outcome.foldersAfterUninstaller = std::move(folders);
@@ -261,9 +273,13 @@ UninstallOutcome Uninstall(Platform& platform, const UninstallRequest& request) 
   return outcome;
 }
 
-void LogLeftOver(Platform& platform, std::wstring_view logPath, const UninstallOutcome& outcome) {
+void LogOutcome(Platform& platform, std::wstring_view logPath, const UninstallOutcome& outcome) {
   const std::wstring notRemoved = platform.resources.String(IDS_UNINSTALL_NOT_REMOVED, kShortTextChars);
   for (const std::wstring& item : outcome.leftOver) AppendLogEntry(platform, logPath, notRemoved + item);
+  if (!outcome.settingsKept.empty())
+    AppendLogEntry(
+        platform, logPath,
+        platform.resources.String(IDS_UNINSTALL_SETTINGS_IN_USE, kShortTextChars) + outcome.settingsKept);
 }
 
 namespace {
@@ -291,10 +307,13 @@ class RunReporter {
 
   // The log lines and, unless silent, the final message.
   void Report(const UninstallOutcome& outcome) {
-    LogLeftOver(platform_, logPath_, outcome);
+    LogOutcome(platform_, logPath_, outcome);
     if (run_.silent) return;
     if (outcome.leftOver.empty()) {
-      platform_.messages.Show(Text(platform_, IDS_UNINSTALL_REMOVED), caption_, kMbIconInformation);
+      std::wstring message = Text(platform_, IDS_UNINSTALL_REMOVED);
+      if (!outcome.settingsKept.empty())
+        message += L"\n\n" + Text(platform_, IDS_UNINSTALL_SETTINGS_IN_USE) + outcome.settingsKept;
+      platform_.messages.Show(message, caption_, kMbIconInformation);
       return;
     }
     std::wstring message = Text(platform_, IDS_UNINSTALL_INCOMPLETE) + L"\n\n";
@@ -321,11 +340,11 @@ UninstallOutcome UninstallerLeftOver(const UninstallerRun& run) {
 
 int RunUninstaller(Platform& platform, UninstallerHost& host, const UninstallerRun& run) {
   RunReporter reporter(platform, run);
-  if (platform.system.TopLevelWindowExists(kViewerWindowClass))
-    return reporter.Refuse(IDS_UNINSTALL_VIEWER_RUNNING, kUninstallRefused);
-
   UninstallRequest request;
   request.installFolder = FolderOfPath(run.uninstallerPath);
+  if (IsViewerRunning(platform, request.installFolder))
+    return reporter.Refuse(IDS_UNINSTALL_VIEWER_RUNNING, kUninstallRefused);
+
   request.payloadEntries = run.payloadEntries;
   request.purgeSettings = run.purge;
   request.leaveUninstaller = true;

@@ -39,6 +39,9 @@ struct UninstallOutcome {
   // With leaveUninstaller: the installation folder and the folders the setup created above it,
   // innermost first, each to go once empty after the uninstaller's own file.
   std::vector<std::wstring> foldersAfterUninstaller;
+  // With purgeSettings: the settings file that stayed because the registered installation, another
+  // one than this, uses it too; empty when none did.
+  std::wstring settingsKept;
 };
 
 // The viewer's settings file in the program folder and, when that one redirects, the per-user
@@ -58,15 +61,18 @@ SettingsFiles FindSettingsFiles(Platform& platform, std::wstring_view installFol
 bool IniHoldsOnlySetupEntries(SystemInfo& system, std::span<const std::uint8_t> bytes);
 
 // The settings the user would lose with purgeSettings, for the confirmation: the per-user file
-// and a program-folder file that holds settings, each only when it exists.
+// and a program-folder file that holds settings, each only when it exists and the registered
+// installation, when it is another one, does not use it too.
 std::vector<std::wstring> SettingsToKeep(Platform& platform, std::wstring_view installFolder);
 
-// Refuses (kUninstallRefused, nothing touched) while a viewer window exists; otherwise removes
-// and reports kUninstallRemoved or kUninstallIncomplete with what was left.
+// Refuses (kUninstallRefused, nothing touched) while a viewer window exists or the installation's
+// viewer file is held open; otherwise removes and reports kUninstallRemoved or
+// kUninstallIncomplete with what was left.
 UninstallOutcome Uninstall(Platform& platform, const UninstallRequest& request);
 
-// The log lines of an outcome: one per item that is left, nothing for a complete removal.
-void LogLeftOver(Platform& platform, std::wstring_view logPath, const UninstallOutcome& outcome);
+// The log lines of an outcome: one per item that is left and one for settings kept because another
+// installation uses them; nothing for a plain complete removal.
+void LogOutcome(Platform& platform, std::wstring_view logPath, const UninstallOutcome& outcome);
 
 // What lt_uninstall.exe needs of the system beyond the platform: its confirmation and the
 // temporary copy of itself that removes its own file once it has ended.

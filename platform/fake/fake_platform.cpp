@@ -688,6 +688,10 @@ void FakeFileSystem::Lock(std::wstring_view path) {
   if (const auto host = HostPath(path)) locked_.insert(*host);
 }
 
+void FakeFileSystem::Unlock(std::wstring_view path) {
+  if (const auto host = HostPath(path)) locked_.erase(*host);
+}
+
 void FakeFileSystem::MakeReadOnly(std::wstring_view folder) {
   if (const auto host = HostPath(folder)) readOnly_.insert(*host);
 }

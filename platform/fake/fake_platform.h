@@ -130,6 +130,8 @@ class FakeFileSystem final : public FileSystem {
   void SetUtcOffsetMinutes(int minutes) { utcOffsetMinutes_ = minutes; }
   // A file another process holds open without sharing: it can't be opened, replaced or deleted.
   void Lock(std::wstring_view path);
+  // The other process has let go of the file.
+  void Unlock(std::wstring_view path);
   // Each opening of the file for writing takes at most this many bytes, as on a full disk: a
   // longer write comes up short.
   void LimitWrites(std::wstring_view path, std::size_t bytes);

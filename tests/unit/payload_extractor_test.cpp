@@ -335,6 +335,14 @@ TEST_F(IconLibraryRuleTest, ReplacesOnlyThePublishersOlderOrIdenticalLibrary) {
   EXPECT_EQ(Decide(), 1);
   platform.versions.byPath.clear();
   EXPECT_EQ(Decide(), 0) << "no readable version";
+
+  // A signed payload carries a larger library: its own size is what a re-installation meets.
+  platform.resources.bytes[{L"ZIP", 1974}] =
+      ZipBuilder().File("Plugins/Icons.dll", std::string(230000, 'i')).Bytes();
+  Install(0x00040003, 0x00000000, L"Quillon Varsk", 230000);
+  EXPECT_EQ(Decide(), 0);
+  Install(0x00040003, 0x00000000, L"Quillon Varsk");  // 4.30 with an unsigned build's size
+  EXPECT_EQ(Decide(), 1);
 }
 
 TEST(VersionThousandthsTest, SinglePrecisionTruncation) {

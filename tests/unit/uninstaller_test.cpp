@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -12,6 +13,7 @@
 #include "install/viewer_ini.h"
 #include "model/format_catalogue.h"
 #include "tests/unit/setup_fixture.h"
+#include "tests/unit/zip_builder.h"
 #include "uninstall/uninstall_resources.h"
 
 namespace lanternix {
@@ -85,6 +87,11 @@ class UninstallerTest : public ::testing::Test {
     return value;
   }
 
+  // A program's class under the machine's classes, as its installation left it.
+  void SeedClass(std::wstring_view progId) {
+    machine.registry.Seed(kHklm, L"SOFTWARE\\Classes\\" + std::wstring(progId), L"", Sz(progId));
+  }
+
   void SetOs(Os os) {
     switch (os) {
       case Os::Xp: machine.system.SetVersion(5, 1, 2600, L"Service Pack 3"); break;
@@ -119,12 +126,32 @@ class UninstallerTest : public ::testing::Test {
     ASSERT_EQ(RunInstall(machine.Get(), options), 1);
   }
 
-  UninstallOutcome RemoveFrom(std::wstring_view folder, bool leaveUninstaller = false) {
+  UninstallOutcome RemoveFrom(std::wstring_view folder, bool leaveUninstaller = false, bool purge = false) {
     UninstallRequest request;
     request.installFolder = folder;
     request.payloadEntries = entries;
     request.leaveUninstaller = leaveUninstaller;
+    request.purgeSettings = purge;
     return Uninstall(machine.Get(), request);
+  }
+
+  // The user's own icon library (another maker's) in folder's Plugins, which the setup keeps.
+  void PlaceUsersIconLibrary(std::wstring_view folder) {
+    const std::wstring path = std::wstring(folder) + L"\\Plugins\\Icons.dll";
+    machine.files.WriteText(path, "my icons");
+    machine.versions.byPath[path] =
+        FileVersionData{{0x00040000, 0x001E0000, 0x00040000, 0x001E0000}, L"Somebody Else"};
+  }
+
+  // Every file and folder left below folder, as paths relative to it.
+  std::vector<std::string> LeftIn(std::wstring_view folder) {
+    std::vector<std::string> left;
+    const auto host = machine.files.HostPath(folder);
+    if (!host || !std::filesystem::exists(*host)) return left;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(*host))
+      left.push_back(std::filesystem::relative(entry.path(), *host).generic_string());
+    std::sort(left.begin(), left.end());
+    return left;
   }
 
   UninstallOutcome Remove(bool purge = false) {
@@ -153,6 +180,8 @@ class UninstallerTest : public ::testing::Test {
 TEST_F(UninstallerTest, Windows7RoundTripGivesBackTheRegistryAndRemovesEveryFileAndLink) {
   SetOs(Os::Windows7);
   // Earlier associations of other programs: a machine default and a per-user choice.
+  SeedClass(L"jpegfile");
+  SeedClass(L"OtherViewer.gif");
   machine.registry.Seed(kHklm, L"SOFTWARE\\Classes\\.jpg", L"", Sz(L"jpegfile"));
   machine.registry.Seed(kHklm, L"SOFTWARE\\Classes\\.png", L"Content Type", Sz(L"image/png"));
   machine.registry.Seed(kHkcu, std::wstring(kFileExts) + L"gif\\UserChoice", L"Progid",
@@ -180,6 +209,8 @@ TEST_F(UninstallerTest, Windows7RoundTripGivesBackTheRegistryAndRemovesEveryFile
 
 TEST_F(UninstallerTest, WindowsXpRoundTripRestoresThePerUserAndMachineChoices) {
   SetOs(Os::Xp);
+  SeedClass(L"Paint.Picture");
+  SeedClass(L"TIFImage.Document");
   machine.registry.Seed(kHkcu, std::wstring(kFileExts) + L"bmp", L"ProgID", Sz(L"Paint.Picture"));
   machine.registry.Seed(kHklm, L"SOFTWARE\\Classes\\.tif", L"", Sz(L"TIFImage.Document"));
   const auto before = machine.registry.Dump();
@@ -213,6 +244,37 @@ TEST_F(UninstallerTest, AnotherProgramsLaterChoiceStaysAndItsRecordGoes) {
   EXPECT_EQ(User(std::wstring(kFileExts) + L"png\\UserChoice", L"Progid"), L"OtherViewer.png");
   EXPECT_FALSE(machine.registry.KeyExists(kHklmNative, L"SOFTWARE\\Lanternix"));
   EXPECT_FALSE(machine.registry.KeyExists(kHkcu, L"SOFTWARE\\Lanternix"));
+}
+
+TEST_F(UninstallerTest, AnEarlierHandlerWhoseProgramWentSinceIsNotWrittenBack) {
+  SetOs(Os::Windows7);
+  for (const wchar_t* progId : {L"OtherViewer.jpg", L"OtherViewer.gif", L"TIFImage.Document"})
+    SeedClass(progId);
+  machine.registry.Seed(kHklm, L"SOFTWARE\\Classes\\.jpg", L"", Sz(L"OtherViewer.jpg"));
+  machine.registry.Seed(kHklm, L"SOFTWARE\\Classes\\.tif", L"", Sz(L"TIFImage.Document"));
+  const std::wstring gif = std::wstring(kFileExts) + L"gif\\UserChoice";
+  machine.registry.Seed(kHkcu, gif, L"Progid", Sz(L"OtherViewer.gif"));
+  InstallEverything();
+  // The other viewer is uninstalled meanwhile, and its classes go.
+  for (const wchar_t* progId : {L"OtherViewer.jpg", L"OtherViewer.gif"})
+    ASSERT_TRUE(machine.registry.DeleteKey(kHklm, L"SOFTWARE\\Classes\\" + std::wstring(progId)));
+  EXPECT_EQ(Remove().status, kUninstallRemoved);
+  EXPECT_EQ(Machine(L"SOFTWARE\\Classes\\.jpg"), std::nullopt);
+  EXPECT_FALSE(machine.registry.KeyExists(kHkcu, gif));
+  EXPECT_EQ(Machine(L"SOFTWARE\\Classes\\.tif"), L"TIFImage.Document");
+  EXPECT_FALSE(machine.registry.KeyExists(kHklmNative, L"SOFTWARE\\Lanternix"));
+  EXPECT_FALSE(machine.registry.KeyExists(kHkcu, L"SOFTWARE\\Lanternix"));
+
+  // The per-user choice of Windows XP follows the same rule.
+  SetOs(Os::Xp);
+  SeedClass(L"OtherViewer.png");
+  machine.registry.Seed(kHkcu, std::wstring(kFileExts) + L"bmp", L"ProgID", Sz(L"Paint.Picture"));
+  machine.registry.Seed(kHkcu, std::wstring(kFileExts) + L"png", L"ProgID", Sz(L"OtherViewer.png"));
+  InstallEverything();
+  ASSERT_EQ(User(std::wstring(kFileExts) + L"bmp", L"ProgID"), L"Lanternix.bmp");
+  EXPECT_EQ(Remove().status, kUninstallRemoved);
+  EXPECT_EQ(User(std::wstring(kFileExts) + L"bmp", L"ProgID"), std::nullopt);
+  EXPECT_EQ(User(std::wstring(kFileExts) + L"png", L"ProgID"), L"OtherViewer.png");
 }
 
 TEST_F(UninstallerTest, TheSetupRecordsAnEarlierValueOnceAndNeverItsOwn) {
@@ -253,7 +315,7 @@ TEST_F(UninstallerTest, ALockedFileIsReportedAndLoggedWhileEverythingElseGoes) {
   EXPECT_FALSE(machine.registry.KeyExists(
       kHklm, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lanternix"));
 
-  LogLeftOver(machine.Get(), L"C:\\Temp\\Lanternix_Uninstall.log", outcome);
+  LogOutcome(machine.Get(), L"C:\\Temp\\Lanternix_Uninstall.log", outcome);
   const std::string log = machine.Text(L"C:\\Temp\\Lanternix_Uninstall.log");
   EXPECT_NE(log.find(": Could not remove: C:\\Program Files\\Lanternix\\Languages\\ENGLISH.dll\r\n-----"),
             std::string::npos)
@@ -268,6 +330,15 @@ TEST_F(UninstallerTest, ARunningViewerRefusesAndNothingIsTouched) {
   EXPECT_EQ(machine.registry.Dump(), before);
   EXPECT_TRUE(machine.files.Exists(std::wstring(kFolder) + L"l_tern32.exe"));
   EXPECT_TRUE(machine.files.Exists(L"C:\\Users\\Public\\Desktop\\Lanternix.lnk"));
+
+  // A viewer in another session: no window to see, but its program file is held.
+  machine.system.windowClasses.clear();
+  machine.files.Lock(std::wstring(kFolder) + L"l_tern32.exe");
+  EXPECT_EQ(Remove(true).status, kUninstallRefused);
+  EXPECT_EQ(machine.registry.Dump(), before);
+  EXPECT_TRUE(machine.files.Exists(std::wstring(kFolder) + L"l_tern32.chm"));
+  EXPECT_TRUE(machine.files.Exists(L"C:\\Users\\Public\\Desktop\\Lanternix.lnk"));
+  EXPECT_TRUE(machine.files.Exists(kUserIni));
 }
 
 TEST_F(UninstallerTest, PurgeRemovesThePerUserSettingsAndTheirFolder) {
@@ -276,6 +347,27 @@ TEST_F(UninstallerTest, PurgeRemovesThePerUserSettingsAndTheirFolder) {
   EXPECT_EQ(Remove(true).status, kUninstallRemoved);
   EXPECT_FALSE(machine.files.Exists(L"C:\\Users\\tester\\AppData\\Roaming\\Lanternix"));
   EXPECT_TRUE(machine.files.Exists(L"C:\\Users\\tester\\AppData\\Roaming"));
+}
+
+TEST_F(UninstallerTest, PurgeKeepsTheSettingsTheRegisteredInstallationStillUses) {
+  InstallInto(kFolder);
+  InstallInto(L"C:\\B\\Lanternix");  // the registered one now, with the same per-user settings
+  const std::string settings = machine.Text(kUserIni);
+  ASSERT_NE(settings, "<missing>");
+  EXPECT_EQ(SettingsToKeep(machine.Get(), kFolder), std::vector<std::wstring>{});
+  const UninstallOutcome superseded = RemoveFrom(kFolder, false, true);
+  EXPECT_EQ(superseded.status, kUninstallRemoved);
+  EXPECT_EQ(superseded.settingsKept, kUserIni);
+  EXPECT_EQ(machine.Text(kUserIni), settings);
+  EXPECT_FALSE(machine.files.Exists(kFolder));
+  EXPECT_TRUE(machine.files.Exists(L"C:\\Users\\Public\\Desktop\\Lanternix.lnk"));
+
+  // The registered installation's own purge takes them.
+  EXPECT_EQ(SettingsToKeep(machine.Get(), L"C:\\B\\Lanternix\\"), std::vector<std::wstring>{kUserIni});
+  const UninstallOutcome registered = RemoveFrom(L"C:\\B\\Lanternix", false, true);
+  EXPECT_EQ(registered.status, kUninstallRemoved);
+  EXPECT_EQ(registered.settingsKept, L"");
+  EXPECT_FALSE(machine.files.Exists(kUserIni));
 }
 
 TEST_F(UninstallerTest, AProgramFolderIniWithSettingsStaysUnlessPurged) {
@@ -334,6 +426,83 @@ TEST_F(UninstallerTest, AnIconLibraryTheSetupKeptStays) {
   InstallInto(L"C:\\Other");
   EXPECT_EQ(RemoveFrom(L"C:\\Other").status, kUninstallRemoved);
   EXPECT_FALSE(machine.files.Exists(L"C:\\Other"));
+}
+
+TEST_F(UninstallerTest, EachInstallationKeepsItsOwnRecordWhateverIsInstalledOrRemovedElsewhere) {
+  PlaceUsersIconLibrary(L"C:\\Tools");
+  InstallInto(L"C:\\Tools");             // keeps the user's library
+  InstallInto(L"C:\\Deep\\Er\\Viewer");  // creates C:\Deep
+  InstallInto(L"C:\\Apps\\Viewer");      // the registered one from now on
+  ASSERT_EQ(machine.Text(L"C:\\Tools\\Plugins\\Icons.dll"), "my icons");
+
+  // Removed while another installation is registered...
+  EXPECT_EQ(RemoveFrom(L"C:\\Tools").status, kUninstallRemoved);
+  EXPECT_EQ(LeftIn(L"C:\\Tools"), (std::vector<std::string>{"Plugins", "Plugins/Icons.dll"}));
+  EXPECT_EQ(machine.Text(L"C:\\Tools\\Plugins\\Icons.dll"), "my icons");
+  // ...and after the registered one went first.
+  EXPECT_EQ(RemoveFrom(L"C:\\Apps\\Viewer").status, kUninstallRemoved);
+  EXPECT_FALSE(machine.files.Exists(L"C:\\Apps"));
+  EXPECT_EQ(RemoveFrom(L"C:\\Deep\\Er\\Viewer").status, kUninstallRemoved);
+  EXPECT_FALSE(machine.files.Exists(L"C:\\Deep"));
+}
+
+TEST_F(UninstallerTest, ARecordAnyoneCouldHaveWrittenNamesNoFolderOutsideTheInstallation) {
+  machine.files.CreateFolder(L"C:\\Empty");
+  machine.files.AddNetworkShare(L"\\\\server\\share");
+  const std::wstring record = L"C:\\Apps\\Viewer\\lt_uninstall.ini";
+  const std::vector<std::wstring> installationOnly = {L"C:\\Apps\\Viewer\\"};
+  for (const wchar_t* hostile : {L"C:\\", L"C:", L"C:\\Empty\\", L"C:\\Apps\\Viewer\\Plugins\\", L"..\\..",
+                                 L"\\Apps", L"\\\\server\\share\\", L"C:\\Apps\\..\\Empty"}) {
+    InstallInto(L"C:\\Apps\\Viewer");
+    machine.files.WriteText(record, "[Installation]\r\nCreatedFolder=" + fake::ToUtf8(hostile) + "\r\n");
+    machine.files.SetCurrentFolder(L"C:\\Apps\\Viewer\\Plugins");
+    EXPECT_EQ(RemoveFrom(L"C:\\Apps\\Viewer", true).foldersAfterUninstaller, installationOnly)
+        << fake::ToUtf8(hostile);
+    machine.files.SetCurrentFolder(L"C:\\Start");
+  }
+  // A folder above the installation counts, in whatever form it is written.
+  InstallInto(L"C:\\Apps\\Viewer");
+  machine.files.WriteText(record, "[Installation]\r\nCreatedFolder=c:/apps\r\n");
+  EXPECT_EQ(RemoveFrom(L"C:\\Apps\\Viewer", true).foldersAfterUninstaller,
+            (std::vector<std::wstring>{L"C:\\Apps\\Viewer\\", L"C:\\Apps\\"}));
+  EXPECT_TRUE(machine.files.Exists(L"C:\\Empty"));
+}
+
+TEST_F(UninstallerTest, ARepeatedRunKnowsWhatTheFirstKnew) {
+  // The user's library kept in one installation, folders created above another.
+  PlaceUsersIconLibrary(L"C:\\Tools");
+  InstallInto(L"C:\\Tools");
+  InstallInto(L"C:\\Apps\\Tools\\Viewer");
+  for (const std::wstring folder : {L"C:\\Tools\\", L"C:\\Apps\\Tools\\Viewer\\"}) {
+    const std::wstring help = folder + L"l_tern32.chm";
+    machine.files.Lock(help);
+    const UninstallOutcome first = RemoveFrom(folder);
+    EXPECT_EQ(first.status, kUninstallIncomplete) << fake::ToUtf8(folder);
+    EXPECT_EQ(first.leftOver, std::vector<std::wstring>{help});
+    machine.files.Unlock(help);
+    EXPECT_EQ(RemoveFrom(folder).status, kUninstallRemoved) << fake::ToUtf8(folder);
+  }
+  EXPECT_EQ(LeftIn(L"C:\\Tools"), (std::vector<std::string>{"Plugins", "Plugins/Icons.dll"}));
+  EXPECT_EQ(machine.Text(L"C:\\Tools\\Plugins\\Icons.dll"), "my icons");
+  EXPECT_FALSE(machine.files.Exists(L"C:\\Apps"));
+}
+
+TEST_F(UninstallerTest, ASignedReleasesOwnIconLibraryIsTheSetupsToRemove) {
+  // A signed payload: its library is larger than an unsigned build's.
+  const std::vector<std::uint8_t> signedPayload = testing::ZipBuilder()
+                                                      .File("l_tern32.exe", "viewer")
+                                                      .File("lt_uninstall.exe", "uninstaller")
+                                                      .Folder("Plugins/")
+                                                      .File("Plugins/Icons.dll", std::string(230000, 'i'))
+                                                      .Bytes();
+  machine.resources.views[{L"ZIP", 1974}] = signedPayload;
+  entries = {L"l_tern32.exe", L"lt_uninstall.exe", L"Plugins/", L"Plugins/Icons.dll"};
+  InstallInto(L"C:\\Apps\\Viewer");
+  const std::wstring library = L"C:\\Apps\\Viewer\\Plugins\\Icons.dll";
+  machine.versions.byPath[library] = FileVersionData{{0, 0, 0x00040003, 0}, L"Quillon Varsk"};  // 4.30
+  InstallInto(L"C:\\Apps\\Viewer");  // the same release again
+  EXPECT_EQ(RemoveFrom(L"C:\\Apps\\Viewer").status, kUninstallRemoved);
+  EXPECT_FALSE(machine.files.Exists(L"C:\\Apps"));
 }
 
 TEST_F(UninstallerTest, OnlyLinksToExactlyOurFilesGo) {
@@ -528,6 +697,36 @@ TEST_F(UninstallerRunTest, TheFinalMessageComesBeforeTheCopyWhichGetsTheFoldersT
   EXPECT_EQ(host.messagesBeforeCopy, 1u);
   EXPECT_EQ(host.copyFolders, std::vector<std::wstring>{kFolder});
   EXPECT_TRUE(machine.files.Exists(std::wstring(kFolder) + L"lt_uninstall.exe"));
+  // The installation's record goes with the uninstaller's file, after it.
+  EXPECT_TRUE(machine.files.Exists(std::wstring(kFolder) + L"lt_uninstall.ini"));
+}
+
+TEST_F(UninstallerRunTest, AViewerInAnotherSessionRefusesLikeAWindowAndNothingIsRemoved) {
+  InstallEverything();
+  const auto before = machine.registry.Dump();
+  machine.files.Lock(std::wstring(kFolder) + L"l_tern32.exe");
+  EXPECT_EQ(Run(true), kUninstallRefused);
+  EXPECT_NE(Log().find("Warning: Lanternix is running!"), std::string::npos) << Log();
+  EXPECT_EQ(machine.registry.Dump(), before);
+  EXPECT_TRUE(machine.files.Exists(std::wstring(kFolder) + L"l_tern32.chm"));
+  EXPECT_EQ(Run(false), kUninstallRefused);
+  ASSERT_EQ(machine.messages.shown.size(), 1u);
+  EXPECT_EQ(machine.messages.shown[0].text.rfind(L"Warning: Lanternix is running!", 0), 0u);
+}
+
+TEST_F(UninstallerRunTest, APurgeThatKeepsSharedSettingsSaysSoInTheLog) {
+  InstallEverything();
+  InstallInto(L"C:\\B\\Lanternix");
+  UninstallerRun run;
+  run.silent = run.purge = true;
+  run.uninstallerPath = std::wstring(kFolder) + L"lt_uninstall.exe";
+  run.payloadEntries = entries;
+  EXPECT_EQ(RunUninstaller(machine.Get(), host, run), kUninstallRemoved);
+  EXPECT_NE(Log().find(": Kept the settings another installation of Lanternix still uses: " +
+                       fake::ToUtf8(kUserIni) + "\r\n-----"),
+            std::string::npos)
+      << Log();
+  EXPECT_TRUE(machine.files.Exists(kUserIni));
 }
 
 TEST_F(UninstallerRunTest, ACopyThatCantBeMadeOrStartedIsAFailureAndTheUninstallerStays) {

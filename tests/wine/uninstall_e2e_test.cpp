@@ -28,7 +28,12 @@ const std::string kSeparator = "\r\n" + std::string(48, '-') + "\r\n";
 
 // Associations other programs made before the installation, which the uninstallation gives back.
 std::string EarlierAssociations(bool xp) {
-  std::string text =
+  std::string text;
+  // Their programs' classes: a handler is only given back while its class is there.
+  for (const char* progId : {"jpegfile", "TIFImage.Document", "OtherViewer.gif", "Paint.Picture"})
+    text += "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\" + std::string(progId) + "]\r\n@=\"" + progId +
+            "\"\r\n\r\n";
+  text +=
       "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.jpg]\r\n@=\"jpegfile\"\r\n\r\n"
       "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.tif]\r\n@=\"TIFImage.Document\"\r\n\r\n"
       // Keys the setup writes into or below that were there before, empty: they stay.
@@ -134,6 +139,35 @@ class Machine {
   }
 
   bool Exists(const std::string& path) { return fs::exists(prefix.HostPath(path)); }
+
+  // Every file and folder left below folder, as sorted paths relative to it.
+  std::vector<std::string> LeftIn(const std::string& folder) {
+    std::vector<std::string> left;
+    const fs::path host = prefix.HostPath(folder);
+    if (!fs::exists(host)) return left;
+    for (const auto& entry : fs::recursive_directory_iterator(host))
+      left.push_back(fs::relative(entry.path(), host).generic_string());
+    std::sort(left.begin(), left.end());
+    return left;
+  }
+
+  // Another maker's library (a system library with its own version resource) where the setup
+  // will find it in folder ("C:\\..."), which the setup keeps; returns its bytes.
+  std::string PlaceUsersIconLibrary(const std::string& folder) {
+    fs::create_directories(prefix.HostPath(folder + "\\Plugins"));
+    fs::copy_file(prefix.HostPath("C:\\windows\\system32\\version.dll"),
+                  prefix.HostPath(folder + "\\Plugins\\Icons.dll"));
+    return ReadFileBytes(prefix.HostPath(folder + "\\Plugins\\Icons.dll"));
+  }
+
+  // Starts a process that holds the file open without sharing, as a running program holds its
+  // image, and waits until it does; the marker it leaves is "<path>.held".
+  void Hold(const std::string& path) {
+    prefix.Start(ToolExe("hold-file"), {path});
+    for (int i = 0; i < 200 && !Exists(path + ".held"); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_TRUE(Exists(path + ".held")) << path;
+  }
 
   // The per-user INI the silent installation into the program folder sends the settings to.
   fs::path FindUserIni() {
@@ -376,6 +410,117 @@ TEST_P(UninstallNonCanonicalFolder, StillRemovesTheRegistration) {
 INSTANTIATE_TEST_SUITE_P(Forms, UninstallNonCanonicalFolder,
                          ::testing::Values("C:\\Apps\\\\Lanternix", "c:\\apps\\lanternix", "short"),
                          [](const auto& param) { return std::to_string(param.index); });
+
+TEST(UninstallTest, EachInstallationKeepsItsKeptLibraryAndCreatedFoldersWhateverHappensElsewhere) {
+  Machine machine("win10");
+  const std::string mine = machine.PlaceUsersIconLibrary("C:\\Tools");
+  ASSERT_NO_FATAL_FAILURE(machine.Install("/folder=C:\\Tools"));
+  ASSERT_NO_FATAL_FAILURE(machine.Install("/folder=C:\\Deep\\Er\\Viewer"));
+  // The registered installation from now on.
+  ASSERT_NO_FATAL_FAILURE(machine.Install("/folder=C:\\Apps\\Viewer /desktop=1 /group=1"));
+
+  RunResult result = machine.UninstallFrom("C:\\Tools\\", "C:\\Tools\\lt_uninstall.ini");
+  EXPECT_EQ(result.exitCode, 0) << result.output << machine.UninstallLog();
+  EXPECT_EQ(ReadFileBytes(machine.prefix.HostPath("C:\\Tools\\Plugins\\Icons.dll")), mine);
+  EXPECT_EQ(machine.LeftIn("C:\\Tools"), (std::vector<std::string>{"Plugins", "Plugins/Icons.dll"}));
+
+  // The registered one first, then the one whose folders were created above it.
+  result = machine.UninstallFrom("C:\\Apps\\Viewer\\", "C:\\Apps");
+  EXPECT_EQ(result.exitCode, 0) << result.output << machine.UninstallLog();
+  EXPECT_FALSE(machine.Exists("C:\\Apps"));
+  result = machine.UninstallFrom("C:\\Deep\\Er\\Viewer\\", "C:\\Deep");
+  EXPECT_EQ(result.exitCode, 0) << result.output << machine.UninstallLog();
+  EXPECT_FALSE(machine.Exists("C:\\Deep"));
+}
+
+TEST(UninstallTest, ASecondRunAfterAHeldFileFinishesWithWhatTheFirstKnew) {
+  Machine machine("win10");
+  const RegistrySnapshot before = machine.prefix.Registry(kPhysicalView);
+  const std::string mine = machine.PlaceUsersIconLibrary("C:\\Tools");
+  ASSERT_NO_FATAL_FAILURE(machine.Install("/folder=C:\\Tools /desktop=1 /group=1 /assoc=1"));
+  ASSERT_NO_FATAL_FAILURE(machine.Hold("C:\\Tools\\l_tern32.chm"));
+
+  RunResult result = machine.UninstallFrom("C:\\Tools\\", "C:\\Tools\\lt_uninstall.ini");
+  EXPECT_EQ(result.exitCode, 1) << result.output;
+  EXPECT_NE(machine.UninstallLog().find("Could not remove: C:\\Tools\\l_tern32.chm"), std::string::npos)
+      << machine.UninstallLog();
+  EXPECT_EQ(ReadFileBytes(machine.prefix.HostPath("C:\\Tools\\Plugins\\Icons.dll")), mine);
+  EXPECT_TRUE(machine.Exists("C:\\Tools\\lt_uninstall.exe"));
+
+  // The holder ends; its marker is no file of the installation.
+  machine.prefix.Stop();
+  fs::remove(machine.prefix.HostPath("C:\\Tools\\l_tern32.chm.held"));
+  result = machine.UninstallFrom("C:\\Tools\\", "C:\\Tools\\lt_uninstall.ini");
+  EXPECT_EQ(result.exitCode, 0) << result.output << machine.UninstallLog();
+  EXPECT_EQ(ReadFileBytes(machine.prefix.HostPath("C:\\Tools\\Plugins\\Icons.dll")), mine);
+  EXPECT_EQ(machine.LeftIn("C:\\Tools"), (std::vector<std::string>{"Plugins", "Plugins/Icons.dll"}));
+  EXPECT_EQ(Differences(before, machine.prefix.Registry(kPhysicalView)), std::vector<std::string>{});
+}
+
+TEST(UninstallTest, AnEarlierHandlerWhoseProgramWentSinceIsNotWrittenBack) {
+  Machine machine("win7");
+  machine.prefix.ImportRegistry(
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\OtherViewer.png]\r\n@=\"Other Viewer PNG\"\r\n\r\n"
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.png]\r\n@=\"OtherViewer.png\"\r\n");
+  ASSERT_NO_FATAL_FAILURE(machine.InstallEverything());
+  ASSERT_EQ(machine.prefix.Registry().String("HKLM", "SOFTWARE\\Classes\\.png", ""), "Lanternix.png");
+  // The other viewer is uninstalled meanwhile, and its classes go.
+  machine.prefix.ImportRegistry(
+      "[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\OtherViewer.png]\r\n\r\n"
+      "[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\OtherViewer.gif]\r\n");
+
+  const RunResult result = machine.Uninstall();
+  EXPECT_EQ(result.exitCode, 0) << result.output << machine.UninstallLog();
+  const RegistrySnapshot after = machine.prefix.Registry();
+  EXPECT_EQ(after.String("HKLM", "SOFTWARE\\Classes\\.png", ""), std::nullopt);
+  EXPECT_FALSE(after.HasKey("HKCU",
+                            "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.gif"
+                            "\\UserChoice"));
+  // Handlers whose programs are still there get their types back.
+  EXPECT_EQ(after.String("HKLM", "SOFTWARE\\Classes\\.jpg", ""), "jpegfile");
+  EXPECT_EQ(after.String("HKLM", "SOFTWARE\\Classes\\.tif", ""), "TIFImage.Document");
+}
+
+TEST(UninstallTest, AViewerInAnotherSessionRefusesAndNothingIsRemoved) {
+  Machine machine("win10");
+  ASSERT_NO_FATAL_FAILURE(machine.InstallEverything());
+  const RegistrySnapshot installed = machine.prefix.Registry(kPhysicalView);
+  // No window to be seen from here: only the held program file tells.
+  ASSERT_NO_FATAL_FAILURE(machine.Hold(InFolder("l_tern32.exe")));
+  const RunResult result = machine.Uninstall();
+  EXPECT_EQ(result.exitCode, 2) << result.output;
+  EXPECT_NE(machine.UninstallLog().find("Warning: Lanternix is running!"), std::string::npos)
+      << machine.UninstallLog();
+  EXPECT_EQ(Differences(installed, machine.prefix.Registry(kPhysicalView)), std::vector<std::string>{});
+  for (const std::string& file :
+       {InFolder("l_tern32.chm"), InFolder("lt_uninstall.exe"), InFolder("Plugins\\Icons.dll"),
+        std::string("C:\\users\\Public\\Desktop\\Lanternix.lnk")})
+    EXPECT_TRUE(machine.Exists(file)) << file;
+  EXPECT_TRUE(fs::exists(machine.userIni));
+}
+
+TEST(UninstallTest, PurgingASupersededInstallationKeepsTheRegisteredOnesSettings) {
+  Machine machine("win10");
+  ASSERT_NO_FATAL_FAILURE(machine.InstallEverything());
+  ASSERT_NO_FATAL_FAILURE(machine.Install("/folder=C:\\B\\Lanternix /desktop=1 /group=1 /assoc=1"));
+  const std::string settings = ReadFileBytes(machine.userIni);
+  ASSERT_FALSE(settings.empty());
+
+  const RunResult result = machine.Uninstall(" /silent /purge");
+  EXPECT_EQ(result.exitCode, 0) << result.output << machine.UninstallLog();
+  EXPECT_FALSE(machine.Exists(ProgramFolder()));
+  EXPECT_EQ(ReadFileBytes(machine.userIni), settings);
+  EXPECT_NE(machine.UninstallLog().find("Kept the settings another installation of Lanternix still uses: "),
+            std::string::npos)
+      << machine.UninstallLog();
+  // The registered installation keeps its registration and links (the current user's).
+  const RegistrySnapshot after = machine.prefix.Registry();
+  EXPECT_EQ(after.String("HKLM", "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lanternix",
+                         "InstallLocation"),
+            "C:\\B\\Lanternix\\");
+  EXPECT_TRUE(machine.Exists("C:\\users\\root\\Desktop\\Lanternix.lnk"));
+  EXPECT_TRUE(machine.Exists("C:\\B\\Lanternix\\l_tern32.exe"));
+}
 
 }  // namespace
 }  // namespace lanternix::e2e

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "install/installation_record.h"
 #include "model/product.h"
 #include "model/system_probes.h"
 #include "payload_entries.h"
@@ -102,14 +103,18 @@ void DeleteWithRetries(const std::wstring& path) {
 }
 
 // Runs from its private folder: once the uninstaller has ended, however long its last message
-// stayed open, its file and the folders it names go; the copy and its folder go at the next
-// restart.
+// stayed open, its file, the installation's record beside it and the folders it names go; the
+// copy and its folder go at the next restart.
 int RemoveOriginal(const Options& options) {
   if (options.waitForProcess) {
     const win32::UniqueKernelHandle process{options.waitForProcess};
     WaitForSingleObject(process.Get(), INFINITE);
   }
   DeleteWithRetries(options.removeFile);
+  // The installation's record goes only after the uninstaller: while that stays, a second run
+  // needs to know what the setup kept and created.
+  if (GetFileAttributesW(options.removeFile.c_str()) == INVALID_FILE_ATTRIBUTES)
+    DeleteWithRetries(InstallationRecordPath(FolderOfPath(options.removeFile)));
   for (const std::wstring& folder : options.folders) RemoveDirectoryW(folder.c_str());
   const std::wstring self = OwnPath();
   std::wstring ownFolder = FolderOfPath(self);
