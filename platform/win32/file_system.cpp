@@ -176,6 +176,22 @@ std::optional<std::wstring> ReachedFolder(const std::wstring& folder) {
   return reached;
 }
 
+// Where a file of that name must be reached: its folder as the system reaches it (links above
+// are the owner's business) and the name; none when that can't be told.
+std::optional<std::wstring> ExpectedReachedPath(const std::wstring& path) {
+  const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  if (needed == 0) return std::nullopt;
+  std::wstring full(needed, L'\0');
+  wchar_t* name = nullptr;
+  const DWORD written = GetFullPathNameW(path.c_str(), needed, full.data(), &name);
+  if (written == 0 || written >= needed || !name) return std::nullopt;
+  const auto nameStart = static_cast<std::size_t>(name - full.data());
+  full.resize(written);
+  const std::optional<std::wstring> folder = ReachedFolder(full.substr(0, nameStart));
+  if (!folder || folder->empty()) return std::nullopt;
+  return *folder + L"\\" + full.substr(nameStart);
+}
+
 // True when a level of relative below folder (the file itself included) exists as a reparse
 // point: a junction, a mount point or a symbolic link.
 bool LevelIsLink(const std::wstring& folder, const std::wstring& relative) {
@@ -272,8 +288,8 @@ std::unique_ptr<OutputFile> Win32FileSystem::OpenForWriting(std::wstring_view pa
 }
 
 std::unique_ptr<OutputFile> Win32FileSystem::OpenForAppending(std::wstring_view path) {
-  UniqueFile file =
-      OpenWithoutFollowing(std::wstring(path), FILE_APPEND_DATA, OtherNames::Refuse, std::nullopt);
+  const std::wstring text(path);
+  UniqueFile file = OpenWithoutFollowing(text, FILE_APPEND_DATA, OtherNames::Refuse, ExpectedReachedPath(text));
   if (!file) return nullptr;
   return std::make_unique<Win32OutputFile>(std::move(file));
 }

@@ -129,8 +129,8 @@ std::intptr_t Win32Shell::OpenAsDesktopUser(std::wstring_view pathOrUrl, std::ws
   VARIANT show{};
   show.vt = VT_I4;
   show.lVal = SW_SHOW;
-  return SUCCEEDED(shell->ShellExecute(file.Get(), arguments.AsVariant(), folder.AsVariant(),
-                                       verb.AsVariant(), show))
+  // S_FALSE: the shell found nothing to open it with.
+  return shell->ShellExecute(file.Get(), arguments.AsVariant(), folder.AsVariant(), verb.AsVariant(), show) == S_OK
              ? 33
              : 0;
 }
