@@ -63,7 +63,7 @@ if(WIN32)
     ${LANTERNIX_SOURCE_DIR}/platform/win32/profile_files.cpp
     ${LANTERNIX_SOURCE_DIR}/platform/win32/resources.cpp
   )
-  target_link_libraries(lanternix_win32 PUBLIC lanternix_platform ole32 uuid shell32 advapi32 user32 gdi32)
+  target_link_libraries(lanternix_win32 PUBLIC lanternix_platform ole32 oleaut32 uuid shell32 advapi32 user32 gdi32)
   target_compile_options(lanternix_win32 PRIVATE ${LANTERNIX_WARNINGS})
   target_compile_definitions(lanternix_win32 PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
                                                     _WIN32_WINNT=0x0601)

@@ -104,7 +104,8 @@ std::wstring FolderTextAsCreated(std::wstring_view folder, DotLevels dots) {
   return written;
 }
 
-int CreateDirectoryTree(FileSystem& files, std::wstring& path, std::wstring* outermostCreated) {
+int CreateDirectoryTree(FileSystem& files, std::wstring& path, std::wstring* outermostCreated,
+                        FolderAccess access) {
   if (outermostCreated) outermostCreated->clear();
   if (path.empty()) return 0;
   path = NormaliseFolderText(path);
@@ -116,7 +117,9 @@ int CreateDirectoryTree(FileSystem& files, std::wstring& path, std::wstring* out
   for (std::size_t i = start; i < path.size(); ++i) {
     if (!IsPathSeparator(path[i])) continue;
     const std::wstring level = path.substr(0, i);
-    if (files.CreateFolder(level) == FolderCreation::Created && outermostCreated && outermostCreated->empty())
+    const FolderCreation created =
+        access == FolderAccess::Protected ? files.CreateProtectedFolder(level) : files.CreateFolder(level);
+    if (created == FolderCreation::Created && outermostCreated && outermostCreated->empty())
       *outermostCreated = level;
   }
   return CanEnter(files, path) ? 1 : 0;

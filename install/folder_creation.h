@@ -25,10 +25,17 @@ std::wstring NormaliseFolderText(std::wstring_view folder, DotLevels dots = DotL
 // root keeps its own). A text too long to be created stays as it is.
 std::wstring FolderTextAsCreated(std::wstring_view folder, DotLevels dots = DotLevels::Resolve);
 
+// What the levels a call creates may be given: what their parent passes on, or the protected
+// list of FileSystem::CreateProtectedFolder.
+enum class FolderAccess { Inherited, Protected };
+
 // Normalises path in place (NormaliseFolderText) and creates what is missing. 1 when the folder
 // can be entered afterwards. The current folder is never left changed. Every later use of the
 // folder must take the normalised text: the typed one may name another folder. outermostCreated,
 // when given, receives the outermost level this call created (empty when it created none).
-int CreateDirectoryTree(FileSystem& files, std::wstring& path, std::wstring* outermostCreated = nullptr);
+// Protected access applies to every level this call creates, so no created level above the
+// installation can be renamed and replaced by whoever its parent lets modify it.
+int CreateDirectoryTree(FileSystem& files, std::wstring& path, std::wstring* outermostCreated = nullptr,
+                        FolderAccess access = FolderAccess::Inherited);
 
 }  // namespace lanternix

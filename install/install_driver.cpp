@@ -97,7 +97,12 @@ int RunInstall(Platform& platform, InstallOptions& options) {
     return 0;
   }
   std::wstring createdFolder;
-  if (!CreateDirectoryTree(platform.files, preparedFolder, &createdFolder)) {
+  // Elevated, a folder made under a root that lets users modify what is created in it (C:\ does)
+  // would let any of them replace the programs the uninstall entry and the associations run.
+  // A per-user installation goes into the user's own folders and keeps what they pass on.
+  const FolderAccess access =
+      platform.system.IsElevated() ? FolderAccess::Protected : FolderAccess::Inherited;
+  if (!CreateDirectoryTree(platform.files, preparedFolder, &createdFolder, access)) {
     report.MessageThenFolder(kMessageCantCreateDestination, preparedFolder);
     return 0;
   }

@@ -103,8 +103,12 @@ enum class EntryOutcome { Written, Skipped, Failed, Stop };
 
 class EntryLoop {
  public:
-  EntryLoop(Platform& platform, unzFile archive, int keepExistingIconLibrary)
-      : platform_(platform), archive_(archive), keepExistingIconLibrary_(keepExistingIconLibrary) {}
+  EntryLoop(Platform& platform, unzFile archive, std::wstring_view destinationFolder,
+            int keepExistingIconLibrary)
+      : platform_(platform),
+        archive_(archive),
+        destinationFolder_(destinationFolder),
+        keepExistingIconLibrary_(keepExistingIconLibrary) {}
 
   // 0 when every entry was handled; -1 when one failed or the loop had to stop early.
   int Run() {
@@ -152,14 +156,16 @@ class EntryLoop {
       unzCloseCurrentFile(archive_);
       return EntryOutcome::Stop;
     }
-    auto output = platform_.files.OpenForWriting(wideName);
+    // Never through a link inside the installation: a folder level or the file swapped for one
+    // would have the elevated setup overwrite whatever the link names.
+    auto output = platform_.files.OpenInstallationFile(destinationFolder_, wideName);
     if (!output && lastSeparator != std::string_view::npos) {
       CreateFolderChain(platform_.files, platform_.system.AnsiToWide(entryName.substr(0, lastSeparator)));
-      output = platform_.files.OpenForWriting(wideName);
+      output = platform_.files.OpenInstallationFile(destinationFolder_, wideName);
     }
     if (!output) {
-      // Typically a file a running viewer holds open: the rest of the payload still goes in,
-      // but the installation must not count as complete.
+      // Typically a file a running viewer holds open, or a link in the way: the rest of the
+      // payload still goes in, but the installation must not count as complete.
       anyFailed_ = true;
       return unzCloseCurrentFile(archive_) == UNZ_OK ? EntryOutcome::Failed : EntryOutcome::Stop;
     }
@@ -199,6 +205,7 @@ class EntryLoop {
 
   Platform& platform_;
   unzFile archive_;
+  std::wstring_view destinationFolder_;
   int keepExistingIconLibrary_;
   bool anyFailed_ = false;
 };
@@ -260,7 +267,7 @@ int ExtractThrough(Platform& platform, zlib_filefunc64_def& functions, const Arc
   if (!archive) return -1;
   // Entries are created by their relative names, so the destination has to be current.
   if (!platform.files.SetCurrentFolder(destinationFolder)) return -1;
-  return EntryLoop(platform, archive.get(), keepExistingIconLibrary).Run();
+  return EntryLoop(platform, archive.get(), destinationFolder, keepExistingIconLibrary).Run();
 }
 
 }  // namespace

@@ -115,12 +115,27 @@ class FileSystem {
   virtual ~FileSystem() = default;
   // Creates one folder level and tells "already there" apart from "parent missing".
   virtual FolderCreation CreateFolder(std::wstring_view path) = 0;
+  // The same, but the new folder gets a protected access list like Program Files' instead of
+  // what its parent passes on: SYSTEM and Administrators full control, Users (and, where the
+  // system knows them, TrustedInstaller and the application-package groups) read and execute,
+  // inherited by everything below. A folder that is already there keeps its own list.
+  virtual FolderCreation CreateProtectedFolder(std::wstring_view path) = 0;
   virtual std::wstring CurrentFolder() = 0;
   virtual bool SetCurrentFolder(std::wstring_view path) = 0;
   // Mode "wb": create or truncate. Null when the file cannot be opened (locked, read-only, ...).
   virtual std::unique_ptr<OutputFile> OpenForWriting(std::wstring_view path) = 0;
-  // Mode "ab": append, creating the file when missing.
+  // Mode "ab": append, creating the file when missing. A name that is a link (symbolic link,
+  // junction or other reparse point) or a file with other hard links is never written through:
+  // null, as for a file that can't be opened. Logs live in folders any process of the user can
+  // write to, and the elevated programs append to them.
   virtual std::unique_ptr<OutputFile> OpenForAppending(std::wstring_view path) = 0;
+  // Creates or truncates a file of an installation, named relative to folder (the installation
+  // folder, which must be current). No level below folder and not the file itself may be a link:
+  // such a name is refused (null), so nothing is written outside the installation. A file with
+  // other hard links loses only this name and is created anew; the other names keep their
+  // content.
+  virtual std::unique_ptr<OutputFile> OpenInstallationFile(std::wstring_view folder,
+                                                           std::wstring_view relativePath) = 0;
   // A leftover file of that name is deleted first. Null when the file cannot be created new.
   virtual std::unique_ptr<ScratchFile> CreateScratchFile(std::wstring_view path) = 0;
   virtual std::optional<std::vector<std::uint8_t>> ReadAll(std::wstring_view path) = 0;
@@ -190,8 +205,17 @@ class Shell {
   virtual bool SaveShellLink(std::wstring_view linkPath, const ShellLink& link) = 0;
   // The target path a .lnk file stores; none when the file is missing or not a readable link.
   virtual std::optional<std::wstring> ShellLinkTarget(std::wstring_view linkPath) = 0;
-  // ShellExecuteW "open"; the result is ShellExecute's, success above 32.
-  virtual std::intptr_t OpenDocument(std::wstring_view pathOrUrl) = 0;
+  // ShellExecuteW "open" owned by the desktop window; the result is ShellExecute's, success
+  // above 32.
+  virtual std::intptr_t OpenDocument(std::wstring_view pathOrUrl, std::wstring_view parameters) = 0;
+  // ShellExecute "open" carried out by the desktop shell's own process (IShellDispatch2 of the
+  // shell window's view), so what it starts runs with the shell's rights: an elevated process
+  // starts the viewer or the browser as the logged-on user normally runs. Above 32 on success;
+  // 0 when there is no shell to ask.
+  virtual std::intptr_t OpenAsDesktopUser(std::wstring_view pathOrUrl, std::wstring_view parameters) = 0;
+  // Starts a command line directly (CreateProcessW), with this process's rights; above 32 on
+  // success, 0 otherwise.
+  virtual std::intptr_t RunCommandLine(std::wstring_view commandLine) = 0;
   virtual void NotifyAssociationsChanged() = 0;
   virtual void NotifyIconsChanged() = 0;
 };
@@ -234,6 +258,9 @@ class SystemInfo {
   // GetSystemMetrics(SM_CYFULLSCREEN).
   virtual int FullScreenClientHeight() = 0;
   virtual bool TopLevelWindowExists(std::wstring_view className) = 0;
+  // Whether this process runs with an administrator's full rights: an elevated token, or before
+  // Vista (no elevation) a member of Administrators.
+  virtual bool IsElevated() = 0;
   // Conversions through the system ANSI code page (CP_ACP).
   virtual std::wstring AnsiToWide(std::string_view text) = 0;
   virtual std::string WideToAnsi(std::wstring_view text) = 0;

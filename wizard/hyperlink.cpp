@@ -1,10 +1,5 @@
 #include "wizard/hyperlink.h"
 
-#include <shellapi.h>
-
-#include <optional>
-#include <vector>
-
 #include "platform/text_limits.h"
 
 namespace lanternix::wizard {
@@ -15,37 +10,6 @@ constexpr WORD kHelpCursorId = 106;
 
 LinkRect ToLinkRect(const RECT& rect) {
   return {rect.left, rect.top, rect.right, rect.bottom};
-}
-
-// The default value of HKEY_CLASSES_ROOT\subKey; none when the key is missing or the value
-// does not fit a 260-character buffer (a cut class name or command would be wrong).
-std::optional<std::wstring> ClassesRootDefault(const std::wstring& subKey) {
-  win32::UniqueKey key;
-  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, subKey.c_str(), 0, KEY_QUERY_VALUE, key.Put()) != ERROR_SUCCESS)
-    return std::nullopt;
-  wchar_t value[kShortTextChars] = {};
-  LONG size = sizeof value;
-  if (RegQueryValueW(key.Get(), nullptr, value, &size) != ERROR_SUCCESS) return std::nullopt;
-  value[kShortTextChars - 1] = L'\0';
-  return std::wstring(value);
-}
-
-// Runs a command line as WinExec would, but without its trip through the ANSI code page, which
-// would turn a browser path outside that code page into another path.
-INT_PTR RunCommandLine(const std::wstring& commandLine) {
-  std::vector<wchar_t> writable(commandLine.begin(), commandLine.end());
-  writable.push_back(L'\0');
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESHOWWINDOW;
-  startup.wShowWindow = SW_SHOW;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process))
-    return 0;
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return 33;  // WinExec's "above 31" success, and above 32 as ShellExecuteW reports it
 }
 
 }  // namespace
@@ -150,18 +114,6 @@ void CHyperLink::SetFont(HFONT font) {
   if (font) SendMessageW(GetSafeHwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
 }
 
-INT_PTR CHyperLink::OpenLinkAddress(const std::wstring& url) {
-  const INT_PTR opened = reinterpret_cast<INT_PTR>(
-      ShellExecuteW(GetDesktopWindow(), L"open", url.c_str(), nullptr, nullptr, SW_SHOW));
-  if (opened > 32) return opened;
-
-  const std::optional<std::wstring> htmlClass = ClassesRootDefault(L".htm");
-  if (!htmlClass) return opened;
-  const std::optional<std::wstring> command = ClassesRootDefault(*htmlClass + L"\\shell\\open\\command");
-  if (!command) return opened;
-  return RunCommandLine(BrowserCommandForUrl(*command, url));
-}
-
 bool CHyperLink::OnReflectedMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
   switch (message) {
     case WM_CTLCOLORSTATIC:
@@ -230,7 +182,7 @@ LRESULT CHyperLink::OnTimer(WPARAM wParam, LPARAM lParam) {
 
 void CHyperLink::OnLinkClicked() {
   overControl_ = false;
-  visited_ = OpenLinkAddress(url_) > 32;
+  visited_ = platform_ && OpenLinkAddress(*platform_, url_) > 32;
   if (!visited_) {
     MessageBeep(MB_ICONEXCLAMATION);
     return;

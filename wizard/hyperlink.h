@@ -27,9 +27,8 @@ class CHyperLink : public framework::CStatic {
   // Kills the hover timer, then destroys the control.
   BOOL DestroyWindow();
 
-  // Opens url: the shell's "open" first, then the browser registered for ".htm". Above 32 is
-  // success.
-  static INT_PTR OpenLinkAddress(const std::wstring& url);
+  // What a click opens the address through.
+  void SetPlatform(Platform& platform) { platform_ = &platform; }
 
   bool OnReflectedMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
@@ -58,6 +57,7 @@ class CHyperLink : public framework::CStatic {
   int underlineMode_ = kUnderlineWhileHovering;
   bool adjustToFit_ = true;
   std::wstring url_;
+  Platform* platform_ = nullptr;
   framework::CFont underlinedFont_;
   framework::CFont standardFont_;
   // The cursor copied from winhlp32.exe is ours to destroy; the system's hand cursor is shared

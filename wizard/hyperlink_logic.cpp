@@ -1,5 +1,9 @@
 #include "wizard/hyperlink_logic.h"
 
+#include <optional>
+
+#include "platform/text_limits.h"
+
 namespace lanternix::wizard {
 
 LinkRect FitRectToText(const LinkRect& window, const LinkRect& client, LinkSize text, std::uint32_t style) {
@@ -39,6 +43,51 @@ std::wstring BrowserCommandForUrl(std::wstring_view registeredCommand, std::wstr
   command += L' ';
   command += url;
   return command;
+}
+
+ProgramAndArguments SplitCommandLine(std::wstring_view commandLine) {
+  if (commandLine.starts_with(L'"')) {
+    const std::size_t close = commandLine.find(L'"', 1);
+    if (close == std::wstring_view::npos) return {std::wstring(commandLine.substr(1)), {}};
+    std::wstring_view rest = commandLine.substr(close + 1);
+    if (rest.starts_with(L' ')) rest.remove_prefix(1);
+    return {std::wstring(commandLine.substr(1, close - 1)), std::wstring(rest)};
+  }
+  const std::size_t blank = commandLine.find(L' ');
+  if (blank == std::wstring_view::npos) return {std::wstring(commandLine), {}};
+  return {std::wstring(commandLine.substr(0, blank)), std::wstring(commandLine.substr(blank + 1))};
+}
+
+std::intptr_t StartWithUserRights(Platform& platform, std::wstring_view file, std::wstring_view parameters) {
+  if (platform.system.IsElevated()) return platform.shell.OpenAsDesktopUser(file, parameters);
+  return platform.shell.OpenDocument(file, parameters);
+}
+
+namespace {
+
+// The default value of HKEY_CLASSES_ROOT\subKey; none when the key is missing or the value
+// does not fit a 260-character buffer (a cut class name or command would be wrong).
+std::optional<std::wstring> ClassesRootDefault(Registry& registry, const std::wstring& subKey) {
+  const auto key = registry.OpenKey(RegRoot::ClassesRoot, subKey, kKeyQueryValue);
+  if (!key) return std::nullopt;
+  return key->ReadString(L"", kShortTextChars);
+}
+
+}  // namespace
+
+std::intptr_t OpenLinkAddress(Platform& platform, std::wstring_view url) {
+  const std::intptr_t opened = StartWithUserRights(platform, url, L"");
+  if (opened > 32) return opened;
+
+  const std::optional<std::wstring> htmlClass = ClassesRootDefault(platform.registry, L".htm");
+  if (!htmlClass) return opened;
+  const std::optional<std::wstring> command =
+      ClassesRootDefault(platform.registry, *htmlClass + L"\\shell\\open\\command");
+  if (!command) return opened;
+  const std::wstring commandLine = BrowserCommandForUrl(*command, url);
+  if (!platform.system.IsElevated()) return platform.shell.RunCommandLine(commandLine);
+  const ProgramAndArguments split = SplitCommandLine(commandLine);
+  return platform.shell.OpenAsDesktopUser(split.program, split.arguments);
 }
 
 }  // namespace lanternix::wizard

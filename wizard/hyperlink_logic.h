@@ -1,10 +1,13 @@
 // The window-free part of the hyperlink control: the size it takes to fit its text, the colour
-// of each state and the browser command line of the ".htm" fallback.
+// of each state, the browser command line of the ".htm" fallback, and how the wizard starts
+// what a link or the Finished page names.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+#include "platform/platform.h"
 
 namespace lanternix::wizard {
 
@@ -55,5 +58,23 @@ inline constexpr int kUnderlineAlways = 1;
 // command cut before its first quoted "%1" (or, failing that, its first bare %1), then a blank
 // and the address. Switches after the placeholder are dropped.
 std::wstring BrowserCommandForUrl(std::wstring_view registeredCommand, std::wstring_view url);
+
+// A command line's program (its quotes removed) and the rest after the blank that ends it.
+struct ProgramAndArguments {
+  std::wstring program;
+  std::wstring arguments;
+};
+ProgramAndArguments SplitCommandLine(std::wstring_view commandLine);
+
+// Opens a document, address or program with the rights the logged-on user normally has. The
+// wizard runs elevated for the installation; the viewer and the browser it starts must not: an
+// elevated process hands the request to the desktop shell, and when there is no shell to take
+// it nothing starts (rather than with an administrator's rights). Not elevated: ShellExecute
+// directly. Above 32 is success.
+std::intptr_t StartWithUserRights(Platform& platform, std::wstring_view file, std::wstring_view parameters);
+
+// Opens url: the shell's "open" first, then the browser registered for ".htm" with the
+// address; both with the user's normal rights. Above 32 is success.
+std::intptr_t OpenLinkAddress(Platform& platform, std::wstring_view url);
 
 }  // namespace lanternix::wizard

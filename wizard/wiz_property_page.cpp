@@ -211,6 +211,7 @@ void CWizPropertyPage::DoDataExchange(framework::CDataExchange& dx) {
       DDX_Control(dx, IDC_EULA_LINK, eula);
       eula.SetUnderlineMode(1);
       eula.SetLinkAddress(std::wstring(kEulaAddress));
+      eula.SetPlatform(SystemPlatform());
       break;
     }
     case kReadyPosition: {

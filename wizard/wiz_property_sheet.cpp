@@ -1,12 +1,11 @@
 #include "wizard/wiz_property_sheet.h"
 
-#include <shellapi.h>
-
 #include "framework/window.h"
 #include "model/product.h"
 #include "model/texts.h"
 #include "platform/text_limits.h"
 #include "res/resource_ids.h"
+#include "wizard/hyperlink_logic.h"
 #include "wizard/sheet_logic.h"
 
 namespace lanternix::wizard {
@@ -70,8 +69,9 @@ void CWizPropertySheet::RunFinishActions() {
   const framework::CPropertyPage* finished = GetPage(kFinishedPageIndex);
   const HWND finishedDialog = finished ? finished->GetSafeHwnd() : nullptr;
 
+  // The wizard runs elevated for the installation; the browser and the viewer must not.
   if (framework::IsButtonChecked(finishedDialog, IDC_OPEN_FAQ))
-    ShellExecuteW(GetDesktopWindow(), L"open", kFaqAddress.data(), nullptr, L"", SW_SHOW);
+    StartWithUserRights(GetPlatform(), kFaqAddress, L"");
 
   if (framework::IsButtonChecked(finishedDialog, IDC_START_VIEWER)) {
     const framework::CPropertyPage* welcome = GetPage(kWelcomePageIndex);
@@ -79,7 +79,7 @@ void CWizPropertySheet::RunFinishActions() {
     if (welcome && welcome->GetSafeHwnd())
       GetDlgItemTextW(welcome->GetSafeHwnd(), IDC_DESTINATION_FOLDER, folder, kShortTextChars);
     if (const std::optional<std::wstring> viewer = ViewerPathInFolder(folder)) {
-      ShellExecuteW(GetActiveWindow(), L"open", viewer->c_str(), L"", nullptr, SW_SHOW);
+      StartWithUserRights(GetPlatform(), *viewer, L"");
       Sleep(kViewerStartWaitMs);
       BringViewerToFront();
     }

@@ -563,6 +563,12 @@ FolderCreation FakeFileSystem::CreateFolder(std::wstring_view path) {
   return fs::create_directory(*host, error) ? FolderCreation::Created : FolderCreation::Failed;
 }
 
+FolderCreation FakeFileSystem::CreateProtectedFolder(std::wstring_view path) {
+  const FolderCreation result = CreateFolder(path);
+  if (result == FolderCreation::Created) protectedFolders.push_back(FullPath(path));
+  return result;
+}
+
 bool FakeFileSystem::SetCurrentFolder(std::wstring_view path) {
   const auto host = HostPath(path);
   if (!host || !fs::is_directory(*host)) return false;
@@ -600,7 +606,30 @@ std::unique_ptr<ScratchFile> FakeFileSystem::CreateScratchFile(std::wstring_view
 }
 
 std::unique_ptr<OutputFile> FakeFileSystem::OpenForAppending(std::wstring_view path) {
+  const auto host = HostPath(path);
+  std::error_code error;
+  if (host &&
+      (fs::is_symlink(*host) || (fs::is_regular_file(*host) && fs::hard_link_count(*host, error) > 1)))
+    return nullptr;
   return Open(path, true);
+}
+
+std::unique_ptr<OutputFile> FakeFileSystem::OpenInstallationFile(std::wstring_view folder,
+                                                                 std::wstring_view relativePath) {
+  const auto base = HostPath(folder);
+  if (!base) return nullptr;
+  std::wstring relative(relativePath);
+  std::replace(relative.begin(), relative.end(), L'/', L'\\');
+  fs::path host = *base;
+  for (const auto& level : SplitLevels(relative)) {
+    host /= ToUtf8(level);
+    if (fs::is_symlink(host)) return nullptr;
+  }
+  std::error_code error;
+  if (fs::is_regular_file(host) && fs::hard_link_count(host, error) > 1 &&
+      !Remove(FullPath(folder) + L"\\" + relative))
+    return nullptr;
+  return Open(FullPath(folder) + L"\\" + relative, false);
 }
 
 std::optional<std::vector<std::uint8_t>> FakeFileSystem::ReadAll(std::wstring_view path) {
@@ -716,6 +745,22 @@ void FakeFileSystem::WriteText(std::wstring_view path, std::string_view bytes) {
   fs::create_directories(host->parent_path());
   if (!fs::exists(*host)) creationTimes_[*host] = NowAsFileTime();
   std::ofstream(*host, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+void FakeFileSystem::MakeLink(std::wstring_view path, std::wstring_view target) {
+  const auto host = HostPath(path);
+  const auto targetHost = HostPath(target);
+  if (!host || !targetHost) throw std::runtime_error("MakeLink: no such drive or share: " + ToUtf8(path));
+  fs::create_directories(host->parent_path());
+  fs::create_symlink(*targetHost, *host);
+}
+
+void FakeFileSystem::MakeHardLink(std::wstring_view path, std::wstring_view target) {
+  const auto host = HostPath(path);
+  const auto targetHost = HostPath(target);
+  if (!host || !targetHost) throw std::runtime_error("MakeHardLink: no such drive or share: " + ToUtf8(path));
+  fs::create_directories(host->parent_path());
+  fs::create_hard_link(*targetHost, *host);
 }
 
 std::optional<FakeFileTimes> FakeFileSystem::Times(std::wstring_view path) const {
@@ -904,9 +949,19 @@ std::optional<std::wstring> FakeShell::ShellLinkTarget(std::wstring_view linkPat
   return FromUtf8(text.substr(at + 8, end == std::string::npos ? std::string::npos : end - at - 8));
 }
 
-std::intptr_t FakeShell::OpenDocument(std::wstring_view pathOrUrl) {
-  opened.emplace_back(pathOrUrl);
+std::intptr_t FakeShell::OpenDocument(std::wstring_view pathOrUrl, std::wstring_view parameters) {
+  opened.push_back(L"open " + std::wstring(pathOrUrl) + L" " + std::wstring(parameters));
   return openResult;
+}
+
+std::intptr_t FakeShell::OpenAsDesktopUser(std::wstring_view pathOrUrl, std::wstring_view parameters) {
+  opened.push_back(L"user " + std::wstring(pathOrUrl) + L" " + std::wstring(parameters));
+  return desktopUserResult;
+}
+
+std::intptr_t FakeShell::RunCommandLine(std::wstring_view commandLine) {
+  opened.push_back(L"run " + std::wstring(commandLine));
+  return runResult;
 }
 
 // ---------------------------------------------------------------- system information

@@ -98,10 +98,14 @@ class FakeFileSystem final : public FileSystem {
   FakeFileSystem& operator=(const FakeFileSystem&) = delete;
 
   FolderCreation CreateFolder(std::wstring_view path) override;
+  FolderCreation CreateProtectedFolder(std::wstring_view path) override;
   std::wstring CurrentFolder() override { return current_; }
   bool SetCurrentFolder(std::wstring_view path) override;
   std::unique_ptr<OutputFile> OpenForWriting(std::wstring_view path) override;
+  // Host symbolic links stand in for Windows' reparse points, host hard links for NTFS ones.
   std::unique_ptr<OutputFile> OpenForAppending(std::wstring_view path) override;
+  std::unique_ptr<OutputFile> OpenInstallationFile(std::wstring_view folder,
+                                                   std::wstring_view relativePath) override;
   std::unique_ptr<ScratchFile> CreateScratchFile(std::wstring_view path) override;
   std::optional<std::vector<std::uint8_t>> ReadAll(std::wstring_view path) override;
   bool Remove(std::wstring_view path) override;
@@ -143,6 +147,12 @@ class FakeFileSystem final : public FileSystem {
   bool Exists(std::wstring_view path) const;
   bool IsFolder(std::wstring_view path) const;
   void WriteText(std::wstring_view path, std::string_view bytes);
+  // A symbolic link (a junction when target is a folder) at path pointing to target.
+  void MakeLink(std::wstring_view path, std::wstring_view target);
+  // Another name for the existing file target.
+  void MakeHardLink(std::wstring_view path, std::wstring_view target);
+  // The full paths of the folders created with the protected access list, in order.
+  std::vector<std::wstring> protectedFolders;
   std::optional<FakeFileTimes> Times(std::wstring_view path) const;
   // Called with the temporary archive's path at the moment it is opened for unpacking, when
   // another process would try to swap it.
@@ -197,15 +207,21 @@ class FakeShell final : public Shell {
   std::optional<std::wstring> SpecialFolder(int csidl) override;
   bool SaveShellLink(std::wstring_view linkPath, const ShellLink& link) override;
   std::optional<std::wstring> ShellLinkTarget(std::wstring_view linkPath) override;
-  std::intptr_t OpenDocument(std::wstring_view pathOrUrl) override;
+  std::intptr_t OpenDocument(std::wstring_view pathOrUrl, std::wstring_view parameters) override;
+  std::intptr_t OpenAsDesktopUser(std::wstring_view pathOrUrl, std::wstring_view parameters) override;
+  std::intptr_t RunCommandLine(std::wstring_view commandLine) override;
   void NotifyAssociationsChanged() override { ++associationNotifications; }
   void NotifyIconsChanged() override { ++iconNotifications; }
 
   // ---- for tests
   std::map<int, std::wstring> folders;      // CSIDL -> path; a missing one is "unknown"
   std::map<std::wstring, ShellLink> links;  // full link path -> what was saved last
-  std::vector<std::wstring> opened;         // documents and addresses, in order
+  // Every start, in order: "open <file> <parameters>" with this process's rights, "user <file>
+  // <parameters>" through the desktop shell, "run <command line>" directly.
+  std::vector<std::wstring> opened;
   std::intptr_t openResult = 42;
+  std::intptr_t desktopUserResult = 42;  // 0: no desktop shell to ask
+  std::intptr_t runResult = 33;
   int associationNotifications = 0;
   int iconNotifications = 0;
 
@@ -223,6 +239,7 @@ class FakeSystemInfo final : public SystemInfo {
   int HorizontalDpi() override { return dpi; }
   int FullScreenClientHeight() override { return fullScreenHeight; }
   bool TopLevelWindowExists(std::wstring_view className) override;
+  bool IsElevated() override { return elevated; }
   // The fake's ANSI code page is Latin-1: one byte per character, '?' for what does not fit.
   std::wstring AnsiToWide(std::string_view text) override;
   std::string WideToAnsi(std::wstring_view text) override;
@@ -242,6 +259,7 @@ class FakeSystemInfo final : public SystemInfo {
   int dpi = 96;
   int fullScreenHeight = 1017;
   std::set<std::wstring> windowClasses;
+  bool elevated = false;
   LocalDateTime now{2024, 3, 7, 14, 5, 9};
   std::wstring shortDateFormat = L"dd.MM.yyyy";
 };

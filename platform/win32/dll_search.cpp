@@ -5,8 +5,14 @@ namespace lanternix {
 namespace {
 
 using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
+using SetDllDirectoryFunction = BOOL(WINAPI*)(LPCWSTR);
 
 constexpr DWORD kSearchSystem32 = 0x800;
+
+template <typename Function>
+Function Lookup(HMODULE module, const char* name) {
+  return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
 
 }  // namespace
 
@@ -15,10 +21,14 @@ BOOL HardenDllSearch() {
   // kernel32 loaded from the WOW64 folder, so a path lookup finds nothing there.
   const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
   if (!kernel) return 0;
-  // Missing before Windows 7 without KB2533623; such systems keep the default search order.
-  const auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFunction>(
-      reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
-  return setDefault ? setDefault(kSearchSystem32) : 0;
+  if (const auto setDefault = Lookup<SetDefaultDllDirectoriesFunction>(kernel, "SetDefaultDllDirectories"))
+    return setDefault(kSearchSystem32);
+  // XP SP1 up to a Windows 7 without KB2533623: an empty DLL directory at least takes the
+  // current folder out of the search. The program's own folder stays in it, so everything loaded
+  // later is loaded by its full path in the system folder.
+  const auto setDllDirectory = Lookup<SetDllDirectoryFunction>(kernel, "SetDllDirectoryW");
+  if (setDllDirectory) setDllDirectory(L"");
+  return 0;
 }
 
 }  // namespace lanternix

@@ -6,8 +6,8 @@
 
 namespace lanternix {
 
-// SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32) where the system has it; its result,
-// or 0 where it does not.
+// SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32) where the system has it, and its
+// result; elsewhere SetDllDirectoryW(L"") (where that exists) and 0.
 BOOL HardenDllSearch();
 
 }  // namespace lanternix

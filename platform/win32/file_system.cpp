@@ -1,7 +1,10 @@
+#include "platform/win32/handles.h"
+
+#include <sddl.h>
+
 #include <string>
 
 #include "platform/text_limits.h"
-#include "platform/win32/handles.h"
 #include "platform/win32/win32_platform.h"
 
 #include <minizip/ioapi.h>
@@ -107,16 +110,162 @@ class Win32ScratchFile final : public ScratchFile {
   UniqueFile file_;
 };
 
-}  // namespace
+bool IsKnownSid(const wchar_t* sidText) {
+  PSID sid = nullptr;
+  if (!ConvertStringSidToSidW(sidText, &sid)) return false;
+  const UniqueLocal owned(sid);
+  wchar_t name[kShortTextChars] = {}, domain[kShortTextChars] = {};
+  DWORD nameChars = kShortTextChars, domainChars = kShortTextChars;
+  SID_NAME_USE use{};
+  return LookupAccountSidW(nullptr, sid, name, &nameChars, domain, &domainChars, &use) != 0;
+}
 
-FolderCreation Win32FileSystem::CreateFolder(std::wstring_view path) {
-  const std::wstring text(path);
-  if (CreateDirectoryW(text.c_str(), nullptr)) return FolderCreation::Created;
+// Program Files' list: full control for SYSTEM and Administrators, read and execute for Users,
+// TrustedInstaller and the two application-package groups, all inherited by subfolders and
+// files; "P" keeps out whatever the parent would pass on. A SID the system does not know (the
+// package groups before Windows 8, TrustedInstaller before Vista) gets no entry.
+std::wstring ProtectedFolderDescriptor() {
+  static constexpr const wchar_t* kReadersWhereKnown[] = {
+      L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464",  // TrustedInstaller
+      L"S-1-15-2-1",                                                      // ALL APPLICATION PACKAGES
+      L"S-1-15-2-2",  // ALL RESTRICTED APPLICATION PACKAGES
+  };
+  std::wstring text = L"D:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
+  for (const wchar_t* sidText : kReadersWhereKnown)
+    if (IsKnownSid(sidText)) text += std::wstring(L"(A;OICI;0x1200a9;;;") + sidText + L")";
+  return text;
+}
+
+FolderCreation CreateFolderWith(const std::wstring& path, SECURITY_ATTRIBUTES* attributes) {
+  if (CreateDirectoryW(path.c_str(), attributes)) return FolderCreation::Created;
   switch (GetLastError()) {
     case ERROR_ALREADY_EXISTS: return FolderCreation::AlreadyExists;
     case ERROR_PATH_NOT_FOUND: return FolderCreation::ParentMissing;
     default: return FolderCreation::Failed;
   }
+}
+
+using GetFinalPathNameFunction = DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD, DWORD);
+
+// The path the file system actually reached through the handle, links resolved, as "C:\..." or
+// "\\server\share\..."; none before Vista, which has no way to ask.
+std::optional<std::wstring> ReachedPath(HANDLE handle) {
+  const auto getFinalPathName = reinterpret_cast<GetFinalPathNameFunction>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetFinalPathNameByHandleW")));
+  if (!getFinalPathName) return std::nullopt;
+  const DWORD needed = getFinalPathName(handle, nullptr, 0, 0);
+  if (needed == 0) return std::wstring();
+  std::wstring path(needed, L'\0');
+  const DWORD written = getFinalPathName(handle, path.data(), needed, 0);
+  if (written == 0 || written >= needed) return std::wstring();
+  path.resize(written);
+  if (path.starts_with(L"\\\\?\\UNC\\")) return L"\\" + path.substr(7);
+  if (path.starts_with(L"\\\\?\\")) return path.substr(4);
+  return path;
+}
+
+// The folder's own reached path (links above the installation are the owner's business); empty
+// when it can't be opened, none before Vista.
+std::optional<std::wstring> ReachedFolder(const std::wstring& folder) {
+  UniqueFile handle(CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!handle) return std::wstring();
+  std::optional<std::wstring> reached = ReachedPath(handle.Get());
+  if (reached && !reached->empty() && reached->back() == L'\\') reached->pop_back();
+  return reached;
+}
+
+// Where a file of that name must be reached: its folder as the system reaches it (links above
+// are the owner's business) and the name; none when that can't be told.
+std::optional<std::wstring> ExpectedReachedPath(const std::wstring& path) {
+  const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  if (needed == 0) return std::nullopt;
+  std::wstring full(needed, L'\0');
+  wchar_t* name = nullptr;
+  const DWORD written = GetFullPathNameW(path.c_str(), needed, full.data(), &name);
+  if (written == 0 || written >= needed || !name) return std::nullopt;
+  const auto nameStart = static_cast<std::size_t>(name - full.data());
+  full.resize(written);
+  const std::optional<std::wstring> folder = ReachedFolder(full.substr(0, nameStart));
+  if (!folder || folder->empty()) return std::nullopt;
+  return *folder + L"\\" + full.substr(nameStart);
+}
+
+// True when a level of relative below folder (the file itself included) exists as a reparse
+// point: a junction, a mount point or a symbolic link.
+bool LevelIsLink(const std::wstring& folder, const std::wstring& relative) {
+  for (std::size_t end = relative.find(L'\\');; end = relative.find(L'\\', end + 1)) {
+    const std::wstring level = folder + relative.substr(0, end);
+    const DWORD attributes = GetFileAttributesW(level.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
+      return true;
+    if (end == std::wstring::npos) return false;
+  }
+}
+
+bool SamePath(const std::wstring& a, const std::wstring& b) {
+  return CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                        static_cast<int>(b.size())) == CSTR_EQUAL;
+}
+
+// Whether the handle reached exactly the expected path; true when there is nothing to compare.
+bool ReachedExpected(HANDLE handle, const std::optional<std::wstring>& expected) {
+  if (!expected) return true;
+  const std::optional<std::wstring> reached = ReachedPath(handle);
+  return !reached || SamePath(*reached, *expected);
+}
+
+enum class OtherNames { Refuse, Replace };
+
+// Opens path for writing (existing or new, not truncated) without following a link: the name
+// itself is opened, and a reparse point, a folder, or a file reached elsewhere than expected is
+// refused. A file that other hard links share is refused, or loses this name and is created anew.
+UniqueFile OpenWithoutFollowing(const std::wstring& path, DWORD access, OtherNames otherNames,
+                                const std::optional<std::wstring>& expected) {
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    UniqueFile file(CreateFileW(path.c_str(), access, kShareReadWrite, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file) {
+      if (GetLastError() != ERROR_FILE_NOT_FOUND) return {};
+      // CREATE_NEW fails on any name that appeared in between, a planted link included.
+      UniqueFile created(CreateFileW(path.c_str(), access, kShareReadWrite, nullptr, CREATE_NEW,
+                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+      if (!created || ReachedExpected(created.Get(), expected)) return created;
+      // Made through a level swapped for a link: it goes again, from where it was made.
+      const std::optional<std::wstring> reached = ReachedPath(created.Get());
+      created.Reset();
+      if (reached && !reached->empty()) DeleteFileW(reached->c_str());
+      return {};
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(file.Get(), &info) ||
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0 ||
+        !ReachedExpected(file.Get(), expected))
+      return {};
+    if (info.nNumberOfLinks <= 1) return file;
+    if (otherNames == OtherNames::Refuse) return {};
+    file.Reset();
+    // Only this name goes; the other names keep the old content.
+    if (!DeleteFileW(path.c_str())) return {};
+  }
+  return {};
+}
+
+}  // namespace
+
+FolderCreation Win32FileSystem::CreateFolder(std::wstring_view path) {
+  return CreateFolderWith(std::wstring(path), nullptr);
+}
+
+FolderCreation Win32FileSystem::CreateProtectedFolder(std::wstring_view path) {
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(ProtectedFolderDescriptor().c_str(),
+                                                            SDDL_REVISION_1, &descriptor, nullptr))
+    return FolderCreation::Failed;
+  const UniqueLocal owned(descriptor);
+  SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
+  return CreateFolderWith(std::wstring(path), &attributes);
 }
 
 std::wstring Win32FileSystem::CurrentFolder() {
@@ -140,9 +289,30 @@ std::unique_ptr<OutputFile> Win32FileSystem::OpenForWriting(std::wstring_view pa
 
 std::unique_ptr<OutputFile> Win32FileSystem::OpenForAppending(std::wstring_view path) {
   const std::wstring text(path);
-  UniqueFile file(CreateFileW(text.c_str(), FILE_APPEND_DATA, kShareReadWrite, nullptr, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  UniqueFile file = OpenWithoutFollowing(text, FILE_APPEND_DATA, OtherNames::Refuse, ExpectedReachedPath(text));
   if (!file) return nullptr;
+  return std::make_unique<Win32OutputFile>(std::move(file));
+}
+
+std::unique_ptr<OutputFile> Win32FileSystem::OpenInstallationFile(std::wstring_view folder,
+                                                                  std::wstring_view relativePath) {
+  std::wstring relative(relativePath);
+  for (auto& ch : relative)
+    if (ch == L'/') ch = L'\\';
+  std::wstring path(folder);
+  if (!path.empty() && path.back() != L'\\') path.push_back(L'\\');
+  if (LevelIsLink(path, relative)) return nullptr;
+  if (reachedFolderText_ != path || !reachedFolder_) {
+    reachedFolderText_ = path;
+    reachedFolder_ = ReachedFolder(path);
+  }
+  // Where the system can tell, the file must be reached exactly where its name says: a level
+  // swapped for a link after the check above shows here, before anything is written.
+  std::optional<std::wstring> expected;
+  if (reachedFolder_ && !reachedFolder_->empty()) expected = *reachedFolder_ + L"\\" + relative;
+  UniqueFile file = OpenWithoutFollowing(path + relative, GENERIC_WRITE, OtherNames::Replace, expected);
+  // Only now, with the file known to be the installation's own: emptied as "wb" would.
+  if (!file || !SetEndOfFile(file.Get())) return nullptr;
   return std::make_unique<Win32OutputFile>(std::move(file));
 }
 

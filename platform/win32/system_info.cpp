@@ -79,6 +79,21 @@ bool Win32SystemInfo::TopLevelWindowExists(std::wstring_view className) {
   return FindWindowW(text.c_str(), nullptr) != nullptr;
 }
 
+bool Win32SystemInfo::IsElevated() {
+  UniqueKernelHandle token;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Put())) return false;
+  TOKEN_ELEVATION elevation{};
+  DWORD size = 0;
+  if (GetTokenInformation(token.Get(), TokenElevation, &elevation, sizeof elevation, &size))
+    return elevation.TokenIsElevated != 0;
+  // Before Vista there is no elevation to ask about: an administrator runs with full rights.
+  BYTE administrators[SECURITY_MAX_SID_SIZE] = {};
+  DWORD sidSize = sizeof administrators;
+  BOOL member = FALSE;
+  return CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &sidSize) &&
+         CheckTokenMembership(nullptr, administrators, &member) && member;
+}
+
 std::wstring Win32SystemInfo::AnsiToWide(std::string_view text) {
   if (text.empty()) return {};
   const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);

@@ -18,10 +18,13 @@ public:
 class Win32FileSystem final : public FileSystem {
 public:
   FolderCreation CreateFolder(std::wstring_view path) override;
+  FolderCreation CreateProtectedFolder(std::wstring_view path) override;
   std::wstring CurrentFolder() override;
   bool SetCurrentFolder(std::wstring_view path) override;
   std::unique_ptr<OutputFile> OpenForWriting(std::wstring_view path) override;
   std::unique_ptr<OutputFile> OpenForAppending(std::wstring_view path) override;
+  std::unique_ptr<OutputFile> OpenInstallationFile(std::wstring_view folder,
+                                                   std::wstring_view relativePath) override;
   std::unique_ptr<ScratchFile> CreateScratchFile(std::wstring_view path) override;
   std::optional<std::vector<std::uint8_t>> ReadAll(std::wstring_view path) override;
   bool Remove(std::wstring_view path) override;
@@ -35,6 +38,12 @@ public:
   std::wstring TempFolder() override;
   void FillArchiveFunctions(zlib_filefunc64_def_s& table) override;
   ArchiveOpenName ArchiveName(std::wstring_view path) override;
+
+ private:
+  // The installation folder's path as the file system reaches it, asked once per folder: every
+  // file of the extraction is compared with it.
+  std::wstring reachedFolderText_;
+  std::optional<std::wstring> reachedFolder_;
 };
 
 class Win32ProfileFiles final : public ProfileFiles {
@@ -50,7 +59,9 @@ public:
   std::optional<std::wstring> SpecialFolder(int csidl) override;
   bool SaveShellLink(std::wstring_view linkPath, const ShellLink& link) override;
   std::optional<std::wstring> ShellLinkTarget(std::wstring_view linkPath) override;
-  std::intptr_t OpenDocument(std::wstring_view pathOrUrl) override;
+  std::intptr_t OpenDocument(std::wstring_view pathOrUrl, std::wstring_view parameters) override;
+  std::intptr_t OpenAsDesktopUser(std::wstring_view pathOrUrl, std::wstring_view parameters) override;
+  std::intptr_t RunCommandLine(std::wstring_view commandLine) override;
   void NotifyAssociationsChanged() override;
   void NotifyIconsChanged() override;
 };
@@ -65,6 +76,7 @@ public:
   int HorizontalDpi() override;
   int FullScreenClientHeight() override;
   bool TopLevelWindowExists(std::wstring_view className) override;
+  bool IsElevated() override;
   std::wstring AnsiToWide(std::string_view text) override;
   std::string WideToAnsi(std::wstring_view text) override;
   LocalDateTime LocalNow() override;

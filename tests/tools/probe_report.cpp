@@ -4,7 +4,9 @@
 //   probe-report file <path>          version text, publisher and size of a file
 //   probe-report window <class> <s>   whether a top-level window of that class appears within s seconds
 //   probe-report short <path>         the 8.3 form of an existing path, and its canonical form
+//   probe-report acl <path>           the access list stored for a file or folder, as SDDL
 #include <windows.h>
+#include <sddl.h>
 
 #include <cstdio>
 #include <cwchar>
@@ -54,6 +56,20 @@ int wmain(int argc, wchar_t** argv) {
     const DWORD length = GetShortPathNameW(argv[2], shortPath, MAX_PATH);
     PrintLine("short", length > 0 && length < MAX_PATH ? shortPath : L"<none>");
     PrintLine("canonical", platform.files.CanonicalPath(shortPath));
+    return 0;
+  }
+  if (mode == L"acl" && argc > 2) {
+    DWORD needed = 0;
+    GetFileSecurityW(argv[2], DACL_SECURITY_INFORMATION, nullptr, 0, &needed);
+    std::string descriptor(needed, '\0');
+    wchar_t* text = nullptr;
+    const bool read =
+        needed > 0 &&
+        GetFileSecurityW(argv[2], DACL_SECURITY_INFORMATION, descriptor.data(), needed, &needed) &&
+        ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor.data(), SDDL_REVISION_1,
+                                                             DACL_SECURITY_INFORMATION, &text, nullptr);
+    PrintLine("acl", read && text ? text : L"<none>");
+    if (text) LocalFree(text);
     return 0;
   }
   PrintLine("os_class", std::to_wstring(lanternix::QueryOsVersionClass(platform.system)));

@@ -133,6 +133,26 @@ TEST_F(InstallDriverTest, SilentFailuresAreLoggedInTheirOwnOrder) {
   EXPECT_TRUE(machine.messages.shown.empty());
 }
 
+// Elevated, every folder level the setup creates gets the protected list (C:\\ would let every
+// user modify them); a folder that was there keeps its own; a per-user run changes nothing.
+TEST_F(InstallDriverTest, AnElevatedSetupProtectsTheFoldersItCreates) {
+  machine.system.elevated = true;
+  InstallOptions options = Silent(L"C:\\Apps\\Lanternix");
+  ASSERT_EQ(RunInstall(machine.Get(), options), 1);
+  EXPECT_EQ(machine.files.protectedFolders, (std::vector<std::wstring>{L"C:\\Apps", L"C:\\Apps\\Lanternix"}));
+  EXPECT_TRUE(machine.files.Exists(L"C:\\Apps\\Lanternix\\Plugins\\Icons.dll"));
+
+  options = Silent(L"C:\\Apps\\Lanternix");
+  ASSERT_EQ(RunInstall(machine.Get(), options), 1);
+  EXPECT_EQ(machine.files.protectedFolders.size(), 2u);
+
+  SetupMachine perUser;
+  InstallOptions own = Silent(L"C:\\Users\\tester\\Lanternix");
+  ASSERT_EQ(RunInstall(perUser.Get(), own), 1);
+  EXPECT_TRUE(perUser.files.Exists(L"C:\\Users\\tester\\Lanternix\\l_tern32.exe"));
+  EXPECT_TRUE(perUser.files.protectedFolders.empty());
+}
+
 TEST_F(InstallDriverTest, ExtractionFailureLogsFolderThenMessage) {
   machine.files.WriteText(L"C:\\Apps\\l_tern32.exe", "running");
   machine.files.Lock(L"C:\\Apps\\l_tern32.exe");

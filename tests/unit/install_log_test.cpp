@@ -77,5 +77,33 @@ TEST_F(InstallLogTest, ALogThatCannotBeOpenedIsSkippedSilently) {
   EXPECT_EQ(std::filesystem::file_size(*platform.files.HostPath(L"C:\\Lanternix_Install.log")), 6u);
 }
 
+// The current folder (a downloads folder) and the temporary folder are the user's to write:
+// a link or a hard link planted under the log's name must not make the elevated setup or
+// uninstaller append to the file it names. Nothing is written there, and nothing elsewhere.
+TEST_F(InstallLogTest, APlantedLinkOrHardLinkIsNotWrittenThrough) {
+  platform.files.WriteText(L"C:\\Windows\\win.ini", "[fonts]\r\n");
+  platform.files.MakeLink(L"C:\\Lanternix_Install.log", L"C:\\Windows\\win.ini");
+  WriteInstallLog(platform.Get(), L"Invalid destination directory!: ");
+  platform.files.MakeLink(L"C:\\Temp\\Lanternix_Uninstall.log", L"C:\\Windows\\win.ini");
+  AppendLogEntry(platform.Get(), L"C:\\Temp\\Lanternix_Uninstall.log", L"Not removed: x");
+  // A link to a name that does not exist yet would create the file it names.
+  platform.files.MakeLink(L"C:\\Temp\\dangling.log", L"C:\\Windows\\new.dll");
+  AppendLogEntry(platform.Get(), L"C:\\Temp\\dangling.log", L"x");
+  EXPECT_FALSE(platform.files.Exists(L"C:\\Windows\\new.dll"));
+
+  platform.files.CreateFolder(L"C:\\Dest");
+  platform.files.MakeHardLink(L"C:\\Dest\\Lanternix_Install.log", L"C:\\Windows\\win.ini");
+  ASSERT_TRUE(platform.files.SetCurrentFolder(L"C:\\Dest"));
+  WriteInstallLog(platform.Get(), L"C:\\Dest\\: Can't install all files!");
+  const auto system = platform.files.ReadAll(L"C:\\Windows\\win.ini");
+  ASSERT_TRUE(system);
+  EXPECT_EQ(std::string(system->begin(), system->end()), "[fonts]\r\n");
+
+  // A log of its own is still written as ever.
+  platform.files.Remove(L"C:\\Dest\\Lanternix_Install.log");
+  WriteInstallLog(platform.Get(), L"x");
+  EXPECT_EQ(Log(L"C:\\Dest"), "07.03.2024 - 14:05:09: x\r\n" + kSeparator);
+}
+
 }  // namespace
 }  // namespace lanternix

@@ -89,6 +89,40 @@ TEST_F(ExtractPayloadTest, LockedFileIsSkippedTheRestWrittenAndTheFailureReporte
   EXPECT_FALSE(TemporaryArchiveLeft());
 }
 
+// A link inside the installation (a folder level or the file itself) is never written
+// through: the entry fails like a locked file, the rest goes in, and what the link names keeps
+// its content.
+TEST_F(ExtractPayloadTest, LinksInsideTheInstallationAreNeverWrittenThrough) {
+  Embed(ZipBuilder()
+            .File("a.txt", "a")
+            .File("Plugins/slides.dll", "new plug-in")
+            .File("Plugins/Fresh.dll", "would land in the victim's folder")
+            .File("l_tern32.exe", "new viewer")
+            .File("z.txt", "z"));
+  platform.files.WriteText(L"C:\\Victim\\slides.dll", "victim's file");
+  platform.files.WriteText(L"C:\\Victim\\report.docx", "victim's report");
+  platform.files.MakeLink(L"C:\\Dest\\Plugins", L"C:\\Victim");
+  platform.files.MakeLink(L"C:\\Dest\\l_tern32.exe", L"C:\\Victim\\report.docx");
+  EXPECT_EQ(ExtractPayload(platform.Get(), L"C:\\Dest\\", 0), -1);
+  EXPECT_EQ(Content(L"C:\\Victim\\slides.dll"), "victim's file");
+  EXPECT_FALSE(platform.files.Exists(L"C:\\Victim\\Fresh.dll"));
+  EXPECT_EQ(Content(L"C:\\Victim\\report.docx"), "victim's report");
+  EXPECT_EQ(Content(L"C:\\Dest\\a.txt"), "a");
+  EXPECT_EQ(Content(L"C:\\Dest\\z.txt"), "z");
+  EXPECT_FALSE(TemporaryArchiveLeft());
+}
+
+// A file that shares its content with another name gets a fresh file under the installation's
+// name; the other name keeps the old content, as it would after a copy.
+TEST_F(ExtractPayloadTest, AHardLinkedFileLosesOnlyTheInstallationsName) {
+  Embed(ZipBuilder().File("l_tern32.exe", "new viewer"));
+  platform.files.WriteText(L"C:\\Elsewhere\\kept.exe", "old viewer");
+  platform.files.MakeHardLink(L"C:\\Dest\\l_tern32.exe", L"C:\\Elsewhere\\kept.exe");
+  ASSERT_EQ(ExtractPayload(platform.Get(), L"C:\\Dest\\", 0), 0);
+  EXPECT_EQ(Content(L"C:\\Dest\\l_tern32.exe"), "new viewer");
+  EXPECT_EQ(Content(L"C:\\Elsewhere\\kept.exe"), "old viewer");
+}
+
 // Every way an entry can deliver other bytes than the archive declares for it ends the
 // extraction with failure and leaves no file that looks installed.
 TEST_F(ExtractPayloadTest, DamagedEntriesFailAndLeaveNoCompleteLookingFile) {
@@ -279,6 +313,23 @@ TEST_F(DirectoryTreeTest, DotLevelsAreResolvedBeforeAnyLevelIsCreated) {
   EXPECT_EQ(NormaliseFolderText(L"C:\\%A%\\..\\Cfg", DotLevels::Keep), L"C:\\%A%\\..\\Cfg\\");
   EXPECT_EQ(FolderTextAsCreated(L"C:\\X\\.."), L"C:\\");
   EXPECT_EQ(FolderTextAsCreated(L"C:\\X \\..\\Y"), L"C:\\Y");
+}
+
+// Only the levels the call creates get the protected list; levels that were there keep theirs.
+TEST_F(DirectoryTreeTest, ProtectedAccessGoesToEveryCreatedLevelOnly) {
+  files.CreateFolder(L"C:\\Existing");
+  std::wstring path = L"C:\\Existing\\Apps\\Lanternix";
+  std::wstring created;
+  ASSERT_EQ(CreateDirectoryTree(files, path, &created, FolderAccess::Protected), 1);
+  EXPECT_EQ(files.protectedFolders,
+            (std::vector<std::wstring>{L"C:\\Existing\\Apps", L"C:\\Existing\\Apps\\Lanternix"}));
+  EXPECT_EQ(created, L"C:\\Existing\\Apps");
+  path = L"C:\\Existing\\Apps\\Lanternix";
+  ASSERT_EQ(CreateDirectoryTree(files, path, nullptr, FolderAccess::Protected), 1);
+  EXPECT_EQ(files.protectedFolders.size(), 2u);
+  path = L"C:\\Plain\\Lanternix";
+  ASSERT_EQ(CreateDirectoryTree(files, path), 1);
+  EXPECT_EQ(files.protectedFolders.size(), 2u);
 }
 
 TEST_F(DirectoryTreeTest, NetworkPathCreatesTheMissingLevel) {

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/fake/fake_platform.h"
 #include "wizard/control_logic.h"
 #include "wizard/hyperlink_logic.h"
 #include "wizard/sheet_logic.h"
@@ -75,6 +76,63 @@ TEST(BrowserCommandForUrlTest, AppendsWhenThereIsNoPlaceholder) {
   EXPECT_EQ(BrowserCommandForUrl(L"\"C:\\Browser\\browser.exe\"", L"https://a.example/"),
             L"\"C:\\Browser\\browser.exe\" https://a.example/");
   EXPECT_EQ(BrowserCommandForUrl(L"", L"u"), L" u");
+}
+
+TEST(SplitCommandLineTest, QuotedOrBareProgramThenTheRest) {
+  const ProgramAndArguments quoted =
+      SplitCommandLine(L"\"C:\\Program Files\\B\\b.exe\" -osint  https://a.example/");
+  EXPECT_EQ(quoted.program, L"C:\\Program Files\\B\\b.exe");
+  EXPECT_EQ(quoted.arguments, L"-osint  https://a.example/");
+  const ProgramAndArguments bare = SplitCommandLine(L"C:\\Old\\iexplore.exe -nohome  u");
+  EXPECT_EQ(bare.program, L"C:\\Old\\iexplore.exe");
+  EXPECT_EQ(bare.arguments, L"-nohome  u");
+  EXPECT_EQ(SplitCommandLine(L"b.exe").arguments, L"");
+  EXPECT_EQ(SplitCommandLine(L"\"b.exe").program, L"b.exe");
+}
+
+// What the wizard starts (the Finished page's FAQ page and viewer, the EULA link and its
+// browser fallback) runs with the user's normal rights: an elevated wizard hands it to the
+// desktop shell and never starts it itself, not even when the shell can't take it.
+class StartWithUserRightsTest : public ::testing::Test {
+ protected:
+  void RegisterBrowser() {
+    platform.registry.CreateKey(RegRoot::ClassesRoot, L".htm")->SetString(L"", L"htmlfile");
+    platform.registry.CreateKey(RegRoot::ClassesRoot, L"htmlfile\\shell\\open\\command")
+        ->SetString(L"", L"\"C:\\B\\b.exe\" -osint \"%1\"");
+  }
+  fake::FakePlatform platform;
+};
+
+TEST_F(StartWithUserRightsTest, ElevatedGoesThroughTheDesktopShell) {
+  platform.system.elevated = true;
+  EXPECT_EQ(StartWithUserRights(platform.Get(), L"C:\\Apps\\l_tern32.exe", L""), 42);
+  EXPECT_EQ(OpenLinkAddress(platform.Get(), L"https://lanternix.example/eula"), 42);
+  EXPECT_EQ(platform.shell.opened, (std::vector<std::wstring>{L"user C:\\Apps\\l_tern32.exe ",
+                                                              L"user https://lanternix.example/eula "}));
+}
+
+TEST_F(StartWithUserRightsTest, NotElevatedOpensDirectlyAsBefore) {
+  EXPECT_EQ(StartWithUserRights(platform.Get(), L"https://lanternix.example/faq", L""), 42);
+  EXPECT_EQ(OpenLinkAddress(platform.Get(), L"https://lanternix.example/eula"), 42);
+  EXPECT_EQ(platform.shell.opened, (std::vector<std::wstring>{L"open https://lanternix.example/faq ",
+                                                              L"open https://lanternix.example/eula "}));
+}
+
+TEST_F(StartWithUserRightsTest, TheBrowserFallbackKeepsTheRouteToo) {
+  RegisterBrowser();
+  platform.shell.openResult = 2;  // no association for the address
+  EXPECT_EQ(OpenLinkAddress(platform.Get(), L"https://a.example/"), 33);
+  platform.system.elevated = true;
+  platform.shell.desktopUserResult = 0;  // no desktop shell: nothing starts, not even elevated
+  EXPECT_EQ(OpenLinkAddress(platform.Get(), L"https://a.example/"), 0);
+  EXPECT_EQ(platform.shell.opened,
+            (std::vector<std::wstring>{
+                L"open https://a.example/ ", L"run \"C:\\B\\b.exe\" -osint  https://a.example/",
+                L"user https://a.example/ ", L"user C:\\B\\b.exe -osint  https://a.example/"}));
+  // Without a registered browser the first result stands.
+  fake::FakePlatform bare;
+  bare.shell.openResult = 2;
+  EXPECT_EQ(OpenLinkAddress(bare.Get(), L"u"), 2);
 }
 
 TEST(DrawTextFormatTest, AlignmentAndWrappingFollowTheStyles) {

@@ -422,5 +422,93 @@ TEST(SilentInstallTest, RunningTheSameInstallTwiceLeavesTheSameState) {
   EXPECT_EQ(setup.Log("C:\\Same"), "<no log>");
 }
 
+// The access list Wine stores for a file or folder, as SDDL.
+std::string StoredAcl(WinePrefix& prefix, const std::string& path) {
+  return ParseToolReport(prefix.Run(ToolExe("probe-report"), {"acl", path}).output)["acl"];
+}
+
+// Under C:\ every user may modify what is created; the elevated setup's own folders get
+// Program Files' protected list instead, every level it creates, and a folder that was there
+// keeps its list. Wine keeps no access lists: it turns the list given at creation into the
+// folder's Unix mode and reads a list back from that mode. What it can show is that the list
+// the setup gave grants nothing to everyone (no other-bits, no "WD" entry), while the folder
+// that existed before keeps its read access for everyone. The protection flag and the entries
+// for Administrators and Users only Windows shows.
+TEST(SilentInstallTest, TheFoldersTheSetupCreatesGrantNothingToEveryone) {
+  SilentInstall setup("win10");
+  fs::create_directories(setup.prefix.HostPath("C:\\Pre"));
+  ASSERT_EQ(setup.Run(" /folder=C:\\Pre\\Apps\\Lanternix").exitCode, 0);
+  for (const char* folder : {"C:\\Pre\\Apps", "C:\\Pre\\Apps\\Lanternix"}) {
+    const std::string acl = StoredAcl(setup.prefix, folder);
+    EXPECT_NE(acl.find("(A;OICI;FA;;;SY)"), std::string::npos) << folder << ": " << acl;
+    EXPECT_EQ(acl.find(";;;WD)"), std::string::npos) << folder << ": " << acl;
+    const auto others = fs::perms::others_read | fs::perms::others_write | fs::perms::others_exec;
+    EXPECT_EQ(fs::status(setup.prefix.HostPath(folder)).permissions() & others, fs::perms::none) << folder;
+  }
+  const std::string existing = StoredAcl(setup.prefix, "C:\\Pre");
+  EXPECT_NE(existing.find("(A;OICI;0x1200a9;;;WD)"), std::string::npos) << existing;
+}
+
+// A link inside an existing installation is never written through: the plug-ins folder swapped
+// for a link to another folder (a Unix symlink stands in for a junction) and a file swapped for
+// a link to a document. The entries fail and are reported as for a locked file; what the links
+// name keeps its content. A file sharing its content with another hard link gets a new file of
+// its own under the installation's name.
+TEST(SilentInstallTest, AnUpdateNeverWritesThroughALinkInsideTheInstallation) {
+  SilentInstall setup("win10");
+  ASSERT_EQ(setup.Run(" /folder=C:\\Viewer").exitCode, 0);
+  const std::string changes = ReadFileBytes(setup.prefix.HostPath("C:\\Viewer\\l_changes.txt"));
+  const fs::path skin = setup.prefix.HostPath("C:\\Viewer\\Toolbars\\Vespin_16.txt");
+  const std::string skinText = ReadFileBytes(skin);
+  std::ofstream(skin, std::ios::binary) << "old";
+  const fs::path victim = setup.prefix.HostPath("C:\\Victim2");
+  fs::create_directories(victim);
+  for (const char* name : {"CameraRaw.dll", "Web_Album.dll", "Icons.dll"})
+    std::ofstream(victim / name, std::ios::binary) << "victim's " << name;
+  fs::remove_all(setup.prefix.HostPath("C:\\Viewer\\Plugins"));
+  fs::create_directory_symlink(victim, setup.prefix.HostPath("C:\\Viewer\\Plugins"));
+  const fs::path report = setup.prefix.HostPath("C:\\Victim\\report.docx");
+  fs::create_directories(report.parent_path());
+  std::ofstream(report, std::ios::binary) << "the report";
+  fs::remove(setup.prefix.HostPath("C:\\Viewer\\l_about.txt"));
+  fs::create_symlink(report, setup.prefix.HostPath("C:\\Viewer\\l_about.txt"));
+  const fs::path kept = setup.prefix.HostPath("C:\\Elsewhere\\kept.txt");
+  fs::create_directories(kept.parent_path());
+  std::ofstream(kept, std::ios::binary) << "kept";
+  fs::remove(setup.prefix.HostPath("C:\\Viewer\\l_changes.txt"));
+  fs::create_hard_link(kept, setup.prefix.HostPath("C:\\Viewer\\l_changes.txt"));
+
+  EXPECT_EQ(setup.Run(" /folder=C:\\Viewer").exitCode, 1);
+  EXPECT_EQ(setup.Log("C:\\Viewer"), SilentInstall::Entry("C:\\Viewer\\: " + kMessage7));
+  for (const char* name : {"CameraRaw.dll", "Web_Album.dll", "Icons.dll"})
+    EXPECT_EQ(ReadFileBytes(victim / name), std::string("victim's ") + name);
+  EXPECT_FALSE(fs::exists(victim / "Exif_Tools.dll"));
+  EXPECT_EQ(ReadFileBytes(report), "the report");
+  EXPECT_EQ(ReadFileBytes(kept), "kept");
+  EXPECT_EQ(ReadFileBytes(setup.prefix.HostPath("C:\\Viewer\\l_changes.txt")), changes);
+  // The entries after the links still went in.
+  EXPECT_EQ(ReadFileBytes(skin), skinText);
+}
+
+// The setup's folder is a downloads folder any process of the user can write to: a link planted
+// as the log must not make the elevated setup append to the file it names, nor create one.
+TEST(SilentInstallTest, ALinkPlantedAsTheLogIsNotWrittenThrough) {
+  SilentInstall setup("win10");
+  const fs::path winIni = setup.prefix.HostPath("C:\\windows\\win.ini");
+  const std::string before = ReadFileBytes(winIni);
+  fs::create_symlink(winIni, setup.prefix.HostPath("C:\\setup\\Lanternix_Install.log"));
+  EXPECT_EQ(setup.Run(" /folder=").exitCode, 1);
+  EXPECT_EQ(ReadFileBytes(winIni), before);
+  fs::remove(setup.prefix.HostPath("C:\\setup\\Lanternix_Install.log"));
+  const fs::path absent = setup.prefix.HostPath("C:\\windows\\system32\\planted.dll");
+  fs::create_symlink(absent, setup.prefix.HostPath("C:\\setup\\Lanternix_Install.log"));
+  EXPECT_EQ(setup.Run(" /folder=").exitCode, 1);
+  EXPECT_FALSE(fs::exists(absent));
+  // Without the link the log is written as ever.
+  fs::remove(setup.prefix.HostPath("C:\\setup\\Lanternix_Install.log"));
+  EXPECT_EQ(setup.Run(" /folder=").exitCode, 1);
+  EXPECT_EQ(setup.Log("C:\\setup"), SilentInstall::Entry(kMessage5 + ": "));
+}
+
 }  // namespace
 }  // namespace lanternix::e2e
