@@ -35,6 +35,11 @@ using namespace lanternix;
 // to wait for, and the folders to remove afterwards (each once empty, in order).
 constexpr std::wstring_view kRemoveOption = L"/remove=";
 constexpr std::wstring_view kWaitOption = L"/wait=";
+// The inherited event the copy sets once it has accepted its order: until then the uninstaller
+// stays, so that the copy finds it alive.
+constexpr std::wstring_view kReadyOption = L"/ready=";
+// How long the uninstaller waits for that; a copy slower than this still does its work.
+constexpr DWORD kCopyCheckTimeoutMs = 30000;
 constexpr std::wstring_view kFolderOption = L"/folder=";
 // The loader may hold the image a moment after the process has ended.
 constexpr int kDeleteAttempts = 50;
@@ -47,7 +52,16 @@ struct Options {
   bool copyOptions = false;
   RemovalCopyOrder order;
   HANDLE waitForProcess = nullptr;
+  HANDLE ready = nullptr;
 };
+
+HANDLE HandleValue(const wchar_t* text) {
+  return reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(std::wcstoull(text, nullptr, 10)));
+}
+
+std::wstring HandleText(HANDLE handle) {
+  return DecimalText(static_cast<std::int64_t>(reinterpret_cast<std::uintptr_t>(handle)));
+}
 
 bool EqualsIgnoringCase(std::wstring_view a, std::wstring_view b) {
   return CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()), b.data(),
@@ -75,8 +89,10 @@ Options ReadOptions() {
       options.order.folders.emplace_back(argument.substr(kFolderOption.size()));
       options.copyOptions = true;
     } else if (StartsWithIgnoringCase(argument, kWaitOption)) {
-      options.waitForProcess = reinterpret_cast<HANDLE>(
-          static_cast<std::uintptr_t>(std::wcstoull(arguments[i] + kWaitOption.size(), nullptr, 10)));
+      options.waitForProcess = HandleValue(arguments[i] + kWaitOption.size());
+      options.copyOptions = true;
+    } else if (StartsWithIgnoringCase(argument, kReadyOption)) {
+      options.ready = HandleValue(arguments[i] + kReadyOption.size());
       options.copyOptions = true;
     }
   }
@@ -145,6 +161,11 @@ int RemoveOriginal(const Options& options) {
     win32::Win32Platform platform;
     const RemovalCopyFacts facts{OwnPath(), LiveProcessFile(platform.Get(), process.Get())};
     if (!AcceptRemovalCopyOrder(platform.Get(), options.order, facts)) return kUninstallIncomplete;
+  }
+  // Only now, as the order came from the uninstaller itself, is the handle it names its own.
+  if (options.ready) {
+    const win32::UniqueKernelHandle ready{options.ready};
+    SetEvent(ready.Get());
   }
   WaitForSingleObject(process.Get(), INFINITE);
   const std::wstring& removeFile = options.order.removeFile;
@@ -257,9 +278,12 @@ bool Win32UninstallerHost::StartRemovalCopy(const std::vector<std::wstring>& fol
   if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), self.Put(),
                        SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, TRUE, 0))
     return false;
-  std::wstring commandLine =
-      L"\"" + copyPath_ + L"\"" + QuotedArgument(kRemoveOption, ownPath_) + L" " + std::wstring(kWaitOption) +
-      DecimalText(static_cast<std::int64_t>(reinterpret_cast<std::uintptr_t>(self.Get())));
+  SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+  const win32::UniqueKernelHandle ready{CreateEventW(&inherited, TRUE, FALSE, nullptr)};
+  if (!ready) return false;
+  std::wstring commandLine = L"\"" + copyPath_ + L"\"" + QuotedArgument(kRemoveOption, ownPath_) + L" " +
+                             std::wstring(kWaitOption) + HandleText(self.Get()) + L" " +
+                             std::wstring(kReadyOption) + HandleText(ready.Get());
   for (const std::wstring& folder : folders) commandLine += QuotedArgument(kFolderOption, folder);
 
   STARTUPINFOW startup{};
@@ -278,6 +302,12 @@ bool Win32UninstallerHost::StartRemovalCopy(const std::vector<std::wstring>& fol
     return false;
   }
   const win32::UniqueKernelHandle thread{process.hThread}, child{process.hProcess};
+  // A copy that ends before it accepted its order refused it and removes nothing.
+  const HANDLE waits[] = {ready.Get(), child.Get()};
+  if (WaitForMultipleObjects(2, waits, FALSE, kCopyCheckTimeoutMs) == WAIT_OBJECT_0 + 1) {
+    DiscardCopy();
+    return false;
+  }
   // From here the copy owns its file and folder.
   heldCopy_.Reset();
   copyPath_.clear();
