@@ -374,7 +374,12 @@ TEST(UninstallTest, AFolderTypedWithDotLevelsGoesWithoutATrace) {
   const std::string key = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lanternix";
   EXPECT_EQ(installed.String("HKLM", key, "InstallLocation"), "C:\\Apps2\\Lanternix\\");
   EXPECT_EQ(installed.String("HKLM", key, "UninstallString"), "\"C:\\Apps2\\Lanternix\\lt_uninstall.exe\"");
-  EXPECT_EQ(installed.String("HKLM", key, "CreatedFolder"), "C:\\Apps2\\");
+  // The installation's record (UTF-16LE, its ASCII read here) names every level it created.
+  std::string record = ReadFileBytes(machine.prefix.HostPath("C:\\Apps2\\Lanternix\\lt_uninstall.ini"));
+  std::erase(record, '\0');
+  EXPECT_NE(record.find("CreatedFolder1=C:\\Apps2\\\r\nCreatedFolder2=C:\\Apps2\\Lanternix\\\r\n"),
+            std::string::npos)
+      << record;
 
   const RunResult result = machine.UninstallFrom("C:\\Apps2\\Lanternix\\", "C:\\Apps2");
   EXPECT_EQ(result.exitCode, 0) << result.output << machine.UninstallLog();
