@@ -4,6 +4,7 @@
 #include <array>
 
 #include "install/install_driver.h"
+#include "model/number_text.h"
 #include "model/path_text.h"
 #include "platform/text_limits.h"
 
@@ -13,7 +14,32 @@ namespace {
 
 constexpr std::wstring_view kRecordSection = L"Installation";
 constexpr std::wstring_view kKeptIconLibraryKey = L"KeptIconLibrary";
+// "CreatedFolder1", "CreatedFolder2", ...: one key a level, outermost first.
 constexpr std::wstring_view kCreatedFolderKey = L"CreatedFolder";
+// More levels than a 259-character path can have.
+constexpr int kMaxCreatedLevels = 130;
+
+std::wstring CreatedFolderKey(int level) {
+  return std::wstring(kCreatedFolderKey) + DecimalText(level);
+}
+
+std::wstring WithoutFinalBackslash(std::wstring folder) {
+  while (!folder.empty() && IsPathSeparator(folder.back())) folder.pop_back();
+  return folder;
+}
+
+// createdFolder and every level below it down to the installation folder, outermost first;
+// only createdFolder when the installation folder does not lie below it.
+std::vector<std::wstring> CreatedLevels(FileSystem& files, std::wstring_view installFolder,
+                                        std::wstring_view createdFolder) {
+  std::vector<std::wstring> levels;
+  for (std::wstring level = InstallFolderOf(installFolder); !IsRootFolder(files, level);
+       level = FolderOfPath(WithoutFinalBackslash(level))) {
+    levels.insert(levels.begin(), level);
+    if (IsSamePath(files, level, createdFolder)) return levels;
+  }
+  return {InstallFolderOf(createdFolder)};
+}
 
 // Created as UTF-16LE, so the private-profile functions keep a folder name of any language.
 bool CreateUnicodeFile(FileSystem& files, std::wstring_view path) {
@@ -41,15 +67,17 @@ bool IsRootFolder(FileSystem& files, std::wstring_view folder) {
 void RecordInstallation(Platform& platform, std::wstring_view installFolder, std::wstring_view createdFolder,
                         int keptIconLibrary) {
   const std::wstring path = InstallationRecordPath(installFolder);
-  const std::wstring created = createdFolder.empty()
-                                   ? ReadInstallationRecord(platform, installFolder).createdFolder
-                                   : InstallFolderOf(createdFolder);
-  // Written anew, so nothing of an earlier record but the created folder carries over.
+  const std::vector<std::wstring> created =
+      createdFolder.empty() ? ReadInstallationRecord(platform, installFolder).createdFolders
+                            : CreatedLevels(platform.files, installFolder, createdFolder);
+  // Written anew, so nothing of an earlier record but the created folders carries over.
   platform.files.Remove(path);
   if (!keptIconLibrary && created.empty()) return;
   if (!CreateUnicodeFile(platform.files, path)) return;
   if (keptIconLibrary) platform.profiles.WriteString(path, kRecordSection, kKeptIconLibraryKey, L"1");
-  if (!created.empty()) platform.profiles.WriteString(path, kRecordSection, kCreatedFolderKey, created);
+  for (std::size_t level = 0; level < created.size(); ++level)
+    platform.profiles.WriteString(path, kRecordSection, CreatedFolderKey(static_cast<int>(level) + 1),
+                                  created[level]);
 }
 
 InstallationRecord ReadInstallationRecord(Platform& platform, std::wstring_view installFolder) {
@@ -58,11 +86,14 @@ InstallationRecord ReadInstallationRecord(Platform& platform, std::wstring_view 
   if (!platform.files.FileExists(path)) return record;
   record.keptIconLibrary =
       platform.profiles.ReadString(path, kRecordSection, kKeptIconLibraryKey, kShortTextChars) == L"1";
-  const std::wstring created =
-      platform.profiles.ReadString(path, kRecordSection, kCreatedFolderKey, kLongTextChars);
-  if (IsFullyQualifiedFolder(created) && !IsRootFolder(platform.files, created) &&
-      IsSameOrInsidePath(platform.files, installFolder, created))
-    record.createdFolder = InstallFolderOf(created);
+  for (int level = 1; level <= kMaxCreatedLevels; ++level) {
+    const std::wstring created =
+        platform.profiles.ReadString(path, kRecordSection, CreatedFolderKey(level), kLongTextChars);
+    if (created.empty()) break;
+    if (IsFullyQualifiedFolder(created) && !IsRootFolder(platform.files, created) &&
+        IsSameOrInsidePath(platform.files, installFolder, created))
+      record.createdFolders.push_back(InstallFolderOf(created));
+  }
   return record;
 }
 

@@ -149,6 +149,13 @@ class FileSystem {
   virtual std::wstring CanonicalPath(std::wstring_view path) = 0;
   // RemoveDirectoryW: only an empty folder goes.
   virtual bool RemoveFolder(std::wstring_view path) = 0;
+  // True when path itself is a reparse point (a junction, a symbolic link, a mount point),
+  // looked at without following it.
+  virtual bool IsLink(std::wstring_view path) = 0;
+  // How many names (hard links) the file has; 0 when that can't be told.
+  virtual std::uint32_t LinkCount(std::wstring_view path) = 0;
+  // Removes the link itself, whatever it leads to: never anything of its target.
+  virtual bool RemoveLink(std::wstring_view path) = 0;
   // True when the existing file can't be opened for writing because another process holds it
   // open without sharing it for writing, or runs it (a sharing violation).
   virtual bool IsHeldOpen(std::wstring_view path) = 0;

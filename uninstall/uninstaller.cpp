@@ -49,14 +49,25 @@ std::wstring EntryPath(std::wstring_view installFolder, std::wstring_view entry)
   return path;
 }
 
+// Removes what the setup wrote, never through a link: the uninstaller runs elevated, and anyone
+// who can write into the installation folder could put a junction or symbolic link where a
+// payload folder or file was, or a second name (hard link) of some other file.
 class FileRemover {
  public:
-  FileRemover(FileSystem& files, std::vector<std::wstring>& leftOver) : files_(files), leftOver_(leftOver) {}
+  FileRemover(FileSystem& files, std::vector<std::wstring>& leftOver, std::wstring_view installFolder = {})
+      : files_(files), leftOver_(leftOver), installFolder_(installFolder) {}
 
-  // A file that is gone already counts as removed; a read-only one goes too.
+  // A file that is gone already counts as removed; a read-only one goes too. A link goes as a
+  // link; a file with other names loses only this one and keeps its attributes, which all its
+  // names share.
   void RemoveFile(std::wstring_view path) {
+    if (LinkOnTheWay(path)) return;
+    if (files_.IsLink(path)) {
+      RemoveLinkOnce(path);
+      return;
+    }
     if (!files_.FileExists(path)) return;
-    files_.ClearReadOnly(path);
+    if (files_.LinkCount(path) <= 1) files_.ClearReadOnly(path);
     if (!files_.Remove(path)) leftOver_.emplace_back(path);
   }
 
@@ -64,12 +75,44 @@ class FileRemover {
   void RemoveFolderIfEmpty(std::wstring_view folder) {
     std::wstring path(folder);
     while (!path.empty() && path.back() == L'\\') path.pop_back();
+    if (LinkOnTheWay(path)) return;
+    if (files_.IsLink(path)) {
+      RemoveLinkOnce(path);
+      return;
+    }
     files_.RemoveFolder(path);
   }
 
  private:
+  // Whether a level between the installation folder and path is a link; that link is removed
+  // instead, and nothing is looked for behind it.
+  bool LinkOnTheWay(std::wstring_view path) {
+    // The paths inside are all made from the installation folder's own text.
+    if (installFolder_.empty() || path.size() <= installFolder_.size() ||
+        !EqualIgnoringCase(path.substr(0, installFolder_.size()), installFolder_))
+      return false;
+    for (std::size_t at = path.find(L'\\', installFolder_.size()); at != std::wstring_view::npos;
+         at = path.find(L'\\', at + 1)) {
+      const std::wstring_view level = path.substr(0, at);
+      if (files_.IsLink(level)) {
+        RemoveLinkOnce(level);
+        return true;
+      }
+    }
+    return false;
+  }
+
+  void RemoveLinkOnce(std::wstring_view link) {
+    const std::wstring path(link);
+    if (std::find(triedLinks_.begin(), triedLinks_.end(), path) != triedLinks_.end()) return;
+    triedLinks_.push_back(path);
+    if (!files_.RemoveLink(path)) leftOver_.push_back(path);
+  }
+
   FileSystem& files_;
   std::vector<std::wstring>& leftOver_;
+  std::wstring installFolder_;
+  std::vector<std::wstring> triedLinks_;
 };
 
 // A link of ours by name goes only while it still leads to exactly the file the setup pointed it
@@ -129,19 +172,65 @@ std::wstring SettingsInUseElsewhere(Platform& platform, std::wstring_view instal
   return {};
 }
 
-// The installation folder, then each folder above it up to the one the setup created.
-std::vector<std::wstring> FoldersToRemove(FileSystem& files, std::wstring_view installFolder,
-                                          std::wstring_view createdFolder) {
-  std::vector<std::wstring> folders = {std::wstring(installFolder)};
-  if (createdFolder.empty() || !IsSameOrInsidePath(files, installFolder, createdFolder)) return folders;
-  std::wstring folder(installFolder);
-  while (!IsSamePath(files, folder, createdFolder)) {
-    while (!folder.empty() && folder.back() == L'\\') folder.pop_back();
-    folder = FolderOfPath(folder);
-    // A drive or share root is never one the setup created.
-    if (IsRootFolder(files, folder) || !IsSameOrInsidePath(files, folder, createdFolder)) break;
+std::wstring ParentFolder(std::wstring folder) {
+  while (!folder.empty() && folder.back() == L'\\') folder.pop_back();
+  return FolderOfPath(folder);
+}
+
+// The folders of Windows and of its users, which no setup creates whatever a record says: the
+// Windows and system folders, the program and common-files folders (both views), ProgramData,
+// the profiles with their known folders, and the temporary folder.
+std::vector<std::wstring> SystemAndProfileFolders(Platform& platform) {
+  std::vector<std::wstring> folders = {platform.system.WindowsFolder(), platform.system.SystemFolder(),
+                                       platform.files.TempFolder()};
+  for (const wchar_t* name :
+       {L"SystemRoot", L"ProgramFiles", L"ProgramFiles(x86)", L"ProgramW6432", L"CommonProgramFiles",
+        L"CommonProgramFiles(x86)", L"CommonProgramW6432", L"ProgramData", L"ALLUSERSPROFILE", L"PUBLIC",
+        L"USERPROFILE", L"APPDATA", L"LOCALAPPDATA", L"TEMP", L"TMP"})
+    if (auto value = platform.system.Environment(name)) folders.push_back(std::move(*value));
+  for (const RegRoot root : {RegRoot::LocalMachine, RegRoot::LocalMachineNative})
+    if (const auto key =
+            platform.registry.OpenKey(root, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion", kKeyRead))
+      for (const wchar_t* name : {L"ProgramFilesDir", L"ProgramFilesDir (x86)", L"CommonFilesDir"})
+        if (auto value = key->ReadString(name, kLongTextChars)) folders.push_back(std::move(*value));
+  for (const int csidl : {kCsidlDesktop, kCsidlPrograms, kCsidlCommonPrograms, kCsidlCommonDesktopDirectory})
+    if (auto folder = platform.shell.SpecialFolder(csidl)) folders.push_back(std::move(*folder));
+  return folders;
+}
+
+// A folder that is, or lies above, one of Windows' or its users' own folders, or any user's profile
+// (a folder beside the current user's or the public one).
+bool IsSystemOrProfileFolder(Platform& platform, const std::vector<std::wstring>& systemFolders,
+                             std::wstring_view folder) {
+  for (const std::wstring& systemFolder : systemFolders)
+    if (!systemFolder.empty() && IsSameOrInsidePath(platform.files, systemFolder, folder)) return true;
+  for (const wchar_t* profile : {L"USERPROFILE", L"PUBLIC"})
+    if (const auto path = platform.system.Environment(profile); path && !path->empty())
+      if (IsSamePath(platform.files, ParentFolder(*path), ParentFolder(std::wstring(folder)))) return true;
+  return false;
+}
+
+// The installation folder, then each folder above it that the setup recorded as created, up to
+// the first one it did not: never a drive or share root, nor a folder of Windows or of its users.
+std::vector<std::wstring> FoldersToRemove(Platform& platform, std::wstring_view installFolder,
+                                          const std::vector<std::wstring>& createdFolders) {
+  const std::vector<std::wstring> systemFolders = SystemAndProfileFolders(platform);
+  std::vector<std::wstring> folders;
+  if (IsSystemOrProfileFolder(platform, systemFolders, installFolder)) return folders;
+  folders.emplace_back(installFolder);
+  const auto recorded = [&](const std::wstring& folder) {
+    return std::any_of(createdFolders.begin(), createdFolders.end(), [&](const std::wstring& created) {
+      return IsSamePath(platform.files, created, folder);
+    });
+  };
+  // A setup that created a level above the installation folder created the installation folder
+  // too (and then gave it its own access list): a record without it is no record of ours.
+  if (!recorded(std::wstring(installFolder))) return folders;
+  for (std::wstring folder = ParentFolder(std::wstring(installFolder));
+       !IsRootFolder(platform.files, folder) && recorded(folder) &&
+       !IsSystemOrProfileFolder(platform, systemFolders, folder);
+       folder = ParentFolder(folder))
     folders.push_back(folder);
-  }
   return folders;
 }
 
@@ -244,7 +333,7 @@ UninstallOutcome Uninstall(Platform& platform, const UninstallRequest& request) 
     outcome.status = kUninstallRefused;
     return outcome;
   }
-  FileRemover remover(platform.files, outcome.leftOver);
+  FileRemover remover(platform.files, outcome.leftOver, installFolder);
   const InstallationRecord record = ReadInstallationRecord(platform, installFolder);
 
   // The settings are looked at before the payload goes: the redirect is read from the file.
@@ -263,7 +352,7 @@ UninstallOutcome Uninstall(Platform& platform, const UninstallRequest& request) 
   // copy, the copy removes the record right after that file.
   if (outcome.leftOver.empty() && !request.leaveUninstaller)
     remover.RemoveFile(InstallationRecordPath(installFolder));
-  std::vector<std::wstring> folders = FoldersToRemove(platform.files, installFolder, record.createdFolder);
+  std::vector<std::wstring> folders = FoldersToRemove(platform, installFolder, record.createdFolders);
   if (request.leaveUninstaller) {
     outcome.foldersAfterUninstaller = std::move(folders);
   } else {
@@ -271,6 +360,51 @@ UninstallOutcome Uninstall(Platform& platform, const UninstallRequest& request) 
   }
   outcome.status = outcome.leftOver.empty() ? kUninstallRemoved : kUninstallIncomplete;
   return outcome;
+}
+
+namespace {
+
+bool IsUninstallerFile(std::wstring_view path) {
+  return EqualIgnoringCase(SplitPath(path).name + SplitPath(path).extension, kUninstallerExe);
+}
+
+// A folder "lt_uninstall-..." directly in the temporary folder, holding the copy.
+bool LiesInPrivateCopyFolder(Platform& platform, std::wstring_view ownPath) {
+  const std::wstring folder = FolderOfPath(ownPath);
+  std::wstring name = folder.substr(0, folder.size() - 1);
+  name = name.substr(name.find_last_of(L'\\') + 1);
+  return IsUninstallerFile(ownPath) && name.size() > kRemovalCopyFolderPrefix.size() &&
+         EqualIgnoringCase(std::wstring_view(name).substr(0, kRemovalCopyFolderPrefix.size()),
+                           kRemovalCopyFolderPrefix) &&
+         IsSamePath(platform.files, ParentFolder(folder), platform.files.TempFolder());
+}
+
+bool SameFolders(FileSystem& files, const std::vector<std::wstring>& a, const std::vector<std::wstring>& b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                    [&](const std::wstring& x, const std::wstring& y) { return IsSamePath(files, x, y); });
+}
+
+}  // namespace
+
+bool AcceptRemovalCopyOrder(Platform& platform, const RemovalCopyOrder& order,
+                            const RemovalCopyFacts& facts) {
+  const auto genuine = [&] {
+    if (!facts.waitedProcessPath || order.removeFile.empty() || !IsUninstallerFile(order.removeFile) ||
+        !IsSamePath(platform.files, *facts.waitedProcessPath, order.removeFile) ||
+        IsSamePath(platform.files, facts.ownPath, order.removeFile) ||
+        !LiesInPrivateCopyFolder(platform, facts.ownPath))
+      return false;
+    const std::wstring installFolder = FolderOfPath(order.removeFile);
+    const InstallationRecord record = ReadInstallationRecord(platform, installFolder);
+    return SameFolders(platform.files, order.folders,
+                       FoldersToRemove(platform, installFolder, record.createdFolders));
+  };
+  if (genuine()) return true;
+  std::wstring line =
+      platform.resources.String(IDS_UNINSTALL_NOT_THE_COPY, kLongTextChars) + order.removeFile;
+  for (const std::wstring& folder : order.folders) line += L" | " + folder;
+  AppendLogEntry(platform, platform.files.TempFolder() + std::wstring(kUninstallLogName), line);
+  return false;
 }
 
 void LogOutcome(Platform& platform, std::wstring_view logPath, const UninstallOutcome& outcome) {

@@ -90,6 +90,34 @@ class UninstallerHost {
   virtual bool StartRemovalCopy(const std::vector<std::wstring>& folders) = 0;
 };
 
+// What the uninstaller's temporary copy is told on its command line: the uninstaller's file to
+// remove once the process holding it has ended (with the installation's record beside it), and
+// the folders to remove after it, each once empty.
+struct RemovalCopyOrder {
+  std::wstring removeFile;
+  std::vector<std::wstring> folders;
+};
+
+// What the copy finds out about itself, which its command line can't make up.
+struct RemovalCopyFacts {
+  // The running program's own file.
+  std::wstring ownPath;
+  // The file of the live process whose handle the copy inherited; none when the handle it was
+  // given names no live process.
+  std::optional<std::wstring> waitedProcessPath;
+};
+
+// The copy lies in a folder named so, directly in the temporary folder.
+inline constexpr std::wstring_view kRemovalCopyFolderPrefix = L"lt_uninstall-";
+
+// lt_uninstall.exe runs elevated, and anyone can start it with any command line: the copy's
+// options are honoured only in the copy the uninstaller made. That is a program in a
+// "lt_uninstall-..." folder of its own in the temporary folder, holding the handle of a live
+// process whose file is the lt_uninstall.exe it is to remove, and told the folders that
+// uninstaller would remove: that file's folder, then the levels its installation recorded as
+// created. Otherwise the refusal is logged and nothing is touched.
+bool AcceptRemovalCopyOrder(Platform& platform, const RemovalCopyOrder& order, const RemovalCopyFacts& facts);
+
 struct UninstallerRun {
   bool silent = false;
   bool purge = false;

@@ -12,6 +12,7 @@
 #include <sddl.h>
 #include <shellapi.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,8 +35,12 @@ using namespace lanternix;
 // to wait for, and the folders to remove afterwards (each once empty, in order).
 constexpr std::wstring_view kRemoveOption = L"/remove=";
 constexpr std::wstring_view kWaitOption = L"/wait=";
+// The inherited event the copy sets once it has accepted its order: until then the uninstaller
+// stays, so that the copy finds it alive.
+constexpr std::wstring_view kReadyOption = L"/ready=";
+// How long the uninstaller waits for that; a copy slower than this still does its work.
+constexpr DWORD kCopyCheckTimeoutMs = 30000;
 constexpr std::wstring_view kFolderOption = L"/folder=";
-constexpr std::wstring_view kCopyFolderPrefix = L"lt_uninstall-";
 // The loader may hold the image a moment after the process has ended.
 constexpr int kDeleteAttempts = 50;
 constexpr DWORD kDeleteRetryMs = 100;
@@ -43,10 +48,20 @@ constexpr DWORD kDeleteRetryMs = 100;
 struct Options {
   bool silent = false;
   bool purge = false;
-  std::wstring removeFile;
+  // Any of the copy's options makes this run the copy's, which then has to prove it is one.
+  bool copyOptions = false;
+  RemovalCopyOrder order;
   HANDLE waitForProcess = nullptr;
-  std::vector<std::wstring> folders;
+  HANDLE ready = nullptr;
 };
+
+HANDLE HandleValue(const wchar_t* text) {
+  return reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(std::wcstoull(text, nullptr, 10)));
+}
+
+std::wstring HandleText(HANDLE handle) {
+  return DecimalText(static_cast<std::int64_t>(reinterpret_cast<std::uintptr_t>(handle)));
+}
 
 bool EqualsIgnoringCase(std::wstring_view a, std::wstring_view b) {
   return CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()), b.data(),
@@ -63,17 +78,23 @@ Options ReadOptions() {
   wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
   for (int i = 1; arguments && i < count; ++i) {
     const std::wstring_view argument = arguments[i];
-    if (EqualsIgnoringCase(argument, L"/silent"))
+    if (EqualsIgnoringCase(argument, L"/silent")) {
       options.silent = true;
-    else if (EqualsIgnoringCase(argument, L"/purge"))
+    } else if (EqualsIgnoringCase(argument, L"/purge")) {
       options.purge = true;
-    else if (StartsWithIgnoringCase(argument, kRemoveOption))
-      options.removeFile = argument.substr(kRemoveOption.size());
-    else if (StartsWithIgnoringCase(argument, kFolderOption))
-      options.folders.emplace_back(argument.substr(kFolderOption.size()));
-    else if (StartsWithIgnoringCase(argument, kWaitOption))
-      options.waitForProcess = reinterpret_cast<HANDLE>(
-          static_cast<std::uintptr_t>(std::wcstoull(arguments[i] + kWaitOption.size(), nullptr, 10)));
+    } else if (StartsWithIgnoringCase(argument, kRemoveOption)) {
+      options.order.removeFile = argument.substr(kRemoveOption.size());
+      options.copyOptions = true;
+    } else if (StartsWithIgnoringCase(argument, kFolderOption)) {
+      options.order.folders.emplace_back(argument.substr(kFolderOption.size()));
+      options.copyOptions = true;
+    } else if (StartsWithIgnoringCase(argument, kWaitOption)) {
+      options.waitForProcess = HandleValue(arguments[i] + kWaitOption.size());
+      options.copyOptions = true;
+    } else if (StartsWithIgnoringCase(argument, kReadyOption)) {
+      options.ready = HandleValue(arguments[i] + kReadyOption.size());
+      options.copyOptions = true;
+    }
   }
   LocalFree(arguments);
   return options;
@@ -102,20 +123,58 @@ void DeleteWithRetries(const std::wstring& path) {
     Sleep(kDeleteRetryMs);
 }
 
+using QueryFullProcessImageNameFunction = BOOL(WINAPI*)(HANDLE, DWORD, LPWSTR, PDWORD);
+using GetModuleFileNameExFunction = DWORD(WINAPI*)(HANDLE, HMODULE, LPWSTR, DWORD);
+
+// The file of the live process behind an inherited handle; none when the handle names no process
+// or one that has ended.
+std::optional<std::wstring> LiveProcessFile(Platform& platform, HANDLE process) {
+  if (!process || WaitForSingleObject(process, 0) != WAIT_TIMEOUT) return std::nullopt;
+  std::wstring path(kLongTextChars, L'\0');
+  DWORD size = static_cast<DWORD>(path.size());
+  // Looked up, not imported: Windows XP lacks it, and there psapi's older function answers.
+  if (const auto query = reinterpret_cast<QueryFullProcessImageNameFunction>(reinterpret_cast<void*>(
+          GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "QueryFullProcessImageNameW")))) {
+    if (!query(process, 0, path.data(), &size)) return std::nullopt;
+  } else {
+    // From the system folder only: this process runs elevated from folders others can write to.
+    const std::wstring psapiPath = platform.system.SystemFolder() + L"\\psapi.dll";
+    const HMODULE psapi = LoadLibraryW(psapiPath.c_str());
+    const auto getName = psapi ? reinterpret_cast<GetModuleFileNameExFunction>(
+                                     reinterpret_cast<void*>(GetProcAddress(psapi, "GetModuleFileNameExW")))
+                               : nullptr;
+    size = getName ? getName(process, nullptr, path.data(), size) : 0;
+    if (psapi) FreeLibrary(psapi);
+    if (size == 0) return std::nullopt;
+  }
+  path.resize(size);
+  return path;
+}
+
 // Runs from its private folder: once the uninstaller has ended, however long its last message
 // stayed open, its file, the installation's record beside it and the folders it names go; the
-// copy and its folder go at the next restart.
+// copy and its folder go at the next restart. A run that is not the uninstaller's own copy gets
+// exit status 1 and touches nothing.
 int RemoveOriginal(const Options& options) {
-  if (options.waitForProcess) {
-    const win32::UniqueKernelHandle process{options.waitForProcess};
-    WaitForSingleObject(process.Get(), INFINITE);
+  const win32::UniqueKernelHandle process{options.waitForProcess};
+  {
+    win32::Win32Platform platform;
+    const RemovalCopyFacts facts{OwnPath(), LiveProcessFile(platform.Get(), process.Get())};
+    if (!AcceptRemovalCopyOrder(platform.Get(), options.order, facts)) return kUninstallIncomplete;
   }
-  DeleteWithRetries(options.removeFile);
+  // Only now, as the order came from the uninstaller itself, is the handle it names its own.
+  if (options.ready) {
+    const win32::UniqueKernelHandle ready{options.ready};
+    SetEvent(ready.Get());
+  }
+  WaitForSingleObject(process.Get(), INFINITE);
+  const std::wstring& removeFile = options.order.removeFile;
+  DeleteWithRetries(removeFile);
   // The installation's record goes only after the uninstaller: while that stays, a second run
   // needs to know what the setup kept and created.
-  if (GetFileAttributesW(options.removeFile.c_str()) == INVALID_FILE_ATTRIBUTES)
-    DeleteWithRetries(InstallationRecordPath(FolderOfPath(options.removeFile)));
-  for (const std::wstring& folder : options.folders) RemoveDirectoryW(folder.c_str());
+  if (GetFileAttributesW(removeFile.c_str()) == INVALID_FILE_ATTRIBUTES)
+    DeleteWithRetries(InstallationRecordPath(FolderOfPath(removeFile)));
+  for (const std::wstring& folder : options.order.folders) RemoveDirectoryW(folder.c_str());
   const std::wstring self = OwnPath();
   std::wstring ownFolder = FolderOfPath(self);
   while (!ownFolder.empty() && ownFolder.back() == L'\\') ownFolder.pop_back();
@@ -151,7 +210,7 @@ std::wstring UnpredictableFolderName() {
   wchar_t text[64] = {};
   if (FAILED(CoCreateGuid(&guid)) || StringFromGUID2(guid, text, static_cast<int>(std::size(text))) == 0)
     return {};
-  return std::wstring(kCopyFolderPrefix) + text;
+  return std::wstring(kRemovalCopyFolderPrefix) + text;
 }
 
 // ---------------------------------------------------------------- the Win32 edge of the run
@@ -215,12 +274,16 @@ bool Win32UninstallerHost::StartRemovalCopy(const std::vector<std::wstring>& fol
   if (!heldCopy_) return false;
   // The copy inherits a handle to this process to wait on: a process id could be reused.
   win32::UniqueKernelHandle self;
-  if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), self.Put(), SYNCHRONIZE,
-                       TRUE, 0))
+  // Query rights too: the copy proves with this handle that it is ours, by this process's file.
+  if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), self.Put(),
+                       SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, TRUE, 0))
     return false;
-  std::wstring commandLine =
-      L"\"" + copyPath_ + L"\"" + QuotedArgument(kRemoveOption, ownPath_) + L" " + std::wstring(kWaitOption) +
-      DecimalText(static_cast<std::int64_t>(reinterpret_cast<std::uintptr_t>(self.Get())));
+  SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+  const win32::UniqueKernelHandle ready{CreateEventW(&inherited, TRUE, FALSE, nullptr)};
+  if (!ready) return false;
+  std::wstring commandLine = L"\"" + copyPath_ + L"\"" + QuotedArgument(kRemoveOption, ownPath_) + L" " +
+                             std::wstring(kWaitOption) + HandleText(self.Get()) + L" " +
+                             std::wstring(kReadyOption) + HandleText(ready.Get());
   for (const std::wstring& folder : folders) commandLine += QuotedArgument(kFolderOption, folder);
 
   STARTUPINFOW startup{};
@@ -239,6 +302,12 @@ bool Win32UninstallerHost::StartRemovalCopy(const std::vector<std::wstring>& fol
     return false;
   }
   const win32::UniqueKernelHandle thread{process.hThread}, child{process.hProcess};
+  // A copy that ends before it accepted its order refused it and removes nothing.
+  const HANDLE waits[] = {ready.Get(), child.Get()};
+  if (WaitForMultipleObjects(2, waits, FALSE, kCopyCheckTimeoutMs) == WAIT_OBJECT_0 + 1) {
+    DiscardCopy();
+    return false;
+  }
   // From here the copy owns its file and folder.
   heldCopy_.Reset();
   copyPath_.clear();
@@ -301,7 +370,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // First of all: both this process and its copy run elevated from folders others can write to.
   HardenDllSearch();
   const Options options = ReadOptions();
-  if (!options.removeFile.empty()) return RemoveOriginal(options);
+  if (options.copyOptions) return RemoveOriginal(options);
   win32::Win32Platform platform;
   Win32UninstallerHost host(platform.Get(), OwnPath());
   UninstallerRun run;

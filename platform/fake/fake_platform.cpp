@@ -657,9 +657,43 @@ bool FakeFileSystem::ClearReadOnly(std::wstring_view path) {
 
 bool FakeFileSystem::RemoveFolder(std::wstring_view path) {
   const auto host = HostPath(path);
+  // As RemoveDirectoryW on a junction: the link goes, whatever its target holds.
+  if (host && fs::is_symlink(*host) && fs::is_directory(*host)) return RemoveLink(path);
   if (!host || !fs::is_directory(*host) || InReadOnlyFolder(*host) || !fs::is_empty(*host)) return false;
   std::error_code error;
   return fs::remove(*host, error);
+}
+
+bool FakeFileSystem::IsLink(std::wstring_view path) {
+  const auto host = HostPath(path);
+  return host && fs::is_symlink(*host);
+}
+
+std::uint32_t FakeFileSystem::LinkCount(std::wstring_view path) {
+  const auto host = HostPath(path);
+  std::error_code error;
+  const auto count = host ? fs::hard_link_count(*host, error) : 0;
+  return error ? 0 : static_cast<std::uint32_t>(count);
+}
+
+bool FakeFileSystem::RemoveLink(std::wstring_view path) {
+  const auto host = HostPath(path);
+  if (!host || !fs::is_symlink(*host) || InReadOnlyFolder(*host)) return false;
+  std::error_code error;
+  return fs::remove(*host, error);
+}
+
+void FakeFileSystem::MakeLink(std::wstring_view link, std::wstring_view target) {
+  const auto host = HostPath(link);
+  const auto targetHost = HostPath(target);
+  if (fs::is_directory(*targetHost))
+    fs::create_directory_symlink(*targetHost, *host);
+  else
+    fs::create_symlink(*targetHost, *host);
+}
+
+void FakeFileSystem::MakeHardLink(std::wstring_view name, std::wstring_view file) {
+  fs::create_hard_link(*HostPath(file), *HostPath(name));
 }
 
 bool FakeFileSystem::FileExists(std::wstring_view path) {

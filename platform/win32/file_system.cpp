@@ -376,6 +376,34 @@ bool Win32FileSystem::RemoveFolder(std::wstring_view path) {
   return RemoveDirectoryW(text.c_str()) != 0;
 }
 
+bool Win32FileSystem::IsLink(std::wstring_view path) {
+  const std::wstring text(path);
+  // GetFileAttributesW reports the link's own attributes, not its target's.
+  const DWORD attributes = GetFileAttributesW(text.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+std::uint32_t Win32FileSystem::LinkCount(std::wstring_view path) {
+  const std::wstring text(path);
+  // No access beyond the attributes, and the name itself opened rather than what a link names.
+  const UniqueFile file{CreateFileW(
+      text.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr)};
+  BY_HANDLE_FILE_INFORMATION information{};
+  if (!file || !GetFileInformationByHandle(file.Get(), &information)) return 0;
+  return information.nNumberOfLinks;
+}
+
+bool Win32FileSystem::RemoveLink(std::wstring_view path) {
+  const std::wstring text(path);
+  const DWORD attributes = GetFileAttributesW(text.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+  // A junction or a folder's symbolic link goes with RemoveDirectoryW, which removes the link
+  // and never empties its target; a file's symbolic link with DeleteFileW.
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return RemoveDirectoryW(text.c_str()) != 0;
+  return DeleteFileW(text.c_str()) != 0;
+}
+
 bool Win32FileSystem::FileExists(std::wstring_view path) {
   const std::wstring text(path);
   const DWORD attributes = GetFileAttributesW(text.c_str());

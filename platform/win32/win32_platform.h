@@ -31,6 +31,9 @@ public:
   bool ClearReadOnly(std::wstring_view path) override;
   std::wstring CanonicalPath(std::wstring_view path) override;
   bool RemoveFolder(std::wstring_view path) override;
+  bool IsLink(std::wstring_view path) override;
+  std::uint32_t LinkCount(std::wstring_view path) override;
+  bool RemoveLink(std::wstring_view path) override;
   bool FileExists(std::wstring_view path) override;
   bool IsHeldOpen(std::wstring_view path) override;
   bool MoveReplacing(std::wstring_view from, std::wstring_view to) override;

@@ -69,7 +69,8 @@ TEST_F(InstallDriverTest, EveryStepUsesTheFolderAsItWasCreated) {
     EXPECT_FALSE(fresh.files.Exists(L"C:\\Apps\\Lanternix \\"));
     EXPECT_FALSE(fresh.files.Exists(L"C:\\X"));
     // What the uninstaller may take away again.
-    EXPECT_EQ(ReadInstallationRecord(fresh.Get(), L"C:\\Apps\\Lanternix\\").createdFolder, L"C:\\Apps\\");
+    EXPECT_EQ(ReadInstallationRecord(fresh.Get(), L"C:\\Apps\\Lanternix\\").createdFolders,
+              (std::vector<std::wstring>{L"C:\\Apps\\", L"C:\\Apps\\Lanternix\\"}));
     EXPECT_EQ(fresh.registry.StringValue(RegRoot::LocalMachine, uninstallKey, L"InstallLocation"),
               L"C:\\Apps\\Lanternix\\");
     EXPECT_TRUE(fresh.registry.StringValue(RegRoot::LocalMachine, uninstallKey, L"UninstallString")
@@ -99,7 +100,7 @@ TEST_F(InstallDriverTest, AShortFolderNameIsRecordedInItsLongForm) {
             L"\"" + folder + L"lt_uninstall.exe\"");
   EXPECT_TRUE(machine.registry.StringValue(RegRoot::LocalMachine, uninstallKey, L"DisplayIcon")
                   ->starts_with(folder + L"l_tern32.exe"));
-  EXPECT_EQ(ReadInstallationRecord(machine.Get(), folder).createdFolder, folder);
+  EXPECT_EQ(ReadInstallationRecord(machine.Get(), folder).createdFolders, std::vector<std::wstring>{folder});
   EXPECT_EQ(machine.shell.links.at(L"C:\\Users\\tester\\Desktop\\Lanternix.lnk").target,
             folder + L"l_tern32.exe");
 

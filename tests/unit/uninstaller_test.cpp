@@ -454,7 +454,8 @@ TEST_F(UninstallerTest, ARecordAnyoneCouldHaveWrittenNamesNoFolderOutsideTheInst
   for (const wchar_t* hostile : {L"C:\\", L"C:", L"C:\\Empty\\", L"C:\\Apps\\Viewer\\Plugins\\", L"..\\..",
                                  L"\\Apps", L"\\\\server\\share\\", L"C:\\Apps\\..\\Empty"}) {
     InstallInto(L"C:\\Apps\\Viewer");
-    machine.files.WriteText(record, "[Installation]\r\nCreatedFolder=" + fake::ToUtf8(hostile) + "\r\n");
+    machine.files.WriteText(record, "[Installation]\r\nCreatedFolder1=" + fake::ToUtf8(hostile) +
+                                        "\r\nCreatedFolder2=C:\\Apps\\Viewer\\\r\n");
     machine.files.SetCurrentFolder(L"C:\\Apps\\Viewer\\Plugins");
     EXPECT_EQ(RemoveFrom(L"C:\\Apps\\Viewer", true).foldersAfterUninstaller, installationOnly)
         << fake::ToUtf8(hostile);
@@ -462,7 +463,8 @@ TEST_F(UninstallerTest, ARecordAnyoneCouldHaveWrittenNamesNoFolderOutsideTheInst
   }
   // A folder above the installation counts, in whatever form it is written.
   InstallInto(L"C:\\Apps\\Viewer");
-  machine.files.WriteText(record, "[Installation]\r\nCreatedFolder=c:/apps\r\n");
+  machine.files.WriteText(record,
+                          "[Installation]\r\nCreatedFolder1=c:/apps\r\nCreatedFolder2=C:\\Apps\\Viewer\r\n");
   EXPECT_EQ(RemoveFrom(L"C:\\Apps\\Viewer", true).foldersAfterUninstaller,
             (std::vector<std::wstring>{L"C:\\Apps\\Viewer\\", L"C:\\Apps\\"}));
   EXPECT_TRUE(machine.files.Exists(L"C:\\Empty"));
@@ -649,6 +651,86 @@ TEST_F(UninstallerTest, FoldersTheSetupCreatedAboveTheInstallationGoOnceEmpty) {
   EXPECT_TRUE(machine.files.Exists(L"C:\\Data\\Pictures\\mine.jpg"));
 }
 
+TEST_F(UninstallerTest, AnEditedRecordRemovesNoFolderTheSetupDidNotCreate) {
+  // The user's own empty folders, the installation made inside one of them.
+  machine.files.CreateFolder(L"C:\\Pre");
+  machine.files.CreateFolder(L"C:\\Pre\\Empty");
+  const std::wstring record = L"C:\\Pre\\Empty\\Viewer\\lt_uninstall.ini";
+  for (const char* edited : {
+           // as the record once was: only the outermost level, which the setup never made
+           "CreatedFolder=C:\\Pre\\\r\n",
+           // a drive root and levels above an installation folder the record does not claim
+           "CreatedFolder1=C:\\\r\nCreatedFolder2=C:\\Pre\\\r\nCreatedFolder3=C:\\Pre\\Empty\\\r\n",
+       }) {
+    InstallInto(L"C:\\Pre\\Empty\\Viewer");
+    machine.files.WriteText(record, std::string("[Installation]\r\n") + edited);
+    EXPECT_EQ(RemoveFrom(L"C:\\Pre\\Empty\\Viewer").status, kUninstallRemoved) << edited;
+    EXPECT_FALSE(machine.files.Exists(L"C:\\Pre\\Empty\\Viewer")) << edited;
+    EXPECT_TRUE(machine.files.Exists(L"C:\\Pre\\Empty")) << edited;
+  }
+  // Windows' folders and the users' profiles stay, even emptied and claimed level by level.
+  machine.files.CreateFolder(L"C:\\Users\\other");
+  for (const std::wstring folder : {L"C:\\Program Files\\Viewer", L"C:\\Users\\other\\Viewer",
+                                    L"C:\\Users\\tester\\AppData\\Roaming\\Viewer"}) {
+    InstallInto(folder);
+    std::string levels = "[Installation]\r\n";
+    int level = 0;
+    for (std::wstring above = folder; above.size() > 3; above = above.substr(0, above.find_last_of(L'\\')))
+      levels += "CreatedFolder" + std::to_string(++level) + "=" + fake::ToUtf8(above) + "\r\n";
+    machine.files.WriteText(folder + L"\\lt_uninstall.ini", levels);
+    const std::wstring parent = folder.substr(0, folder.find_last_of(L'\\'));
+    EXPECT_EQ(RemoveFrom(folder, true).foldersAfterUninstaller, std::vector<std::wstring>{folder + L"\\"})
+        << fake::ToUtf8(folder);
+    EXPECT_EQ(RemoveFrom(folder).status, kUninstallRemoved);
+    EXPECT_TRUE(machine.files.Exists(parent)) << fake::ToUtf8(parent);
+  }
+}
+
+TEST_F(UninstallerTest, ALinkInsideTheInstallationGoesAsALinkAndNothingBehindItIsRemoved) {
+  InstallInto(L"C:\\T1");
+  // The plug-ins folder replaced by a junction to a folder holding files of the same names.
+  std::vector<std::wstring> victims;
+  for (const std::wstring& entry : entryTexts)
+    if (entry.starts_with(L"Plugins/") && !entry.ends_with(L'/')) {
+      victims.push_back(L"C:\\Victim\\" + entry.substr(8));
+      machine.files.WriteText(victims.back(), "the user's");
+    }
+  ASSERT_FALSE(victims.empty());
+  machine.files.MakeFileReadOnly(victims.front());
+  ASSERT_TRUE(machine.files.Exists(L"C:\\T1\\Plugins\\Icons.dll"));
+  for (const std::wstring& entry : entryTexts)
+    if (entry.starts_with(L"Plugins/") && !entry.ends_with(L'/'))
+      machine.files.Remove(L"C:\\T1\\" + entry.substr(0, 7) + L"\\" + entry.substr(8));
+  ASSERT_TRUE(machine.files.RemoveFolder(L"C:\\T1\\Plugins"));
+  machine.files.MakeLink(L"C:\\T1\\Plugins", L"C:\\Victim");
+  // A file replaced by a symbolic link to another file, and one by a second name of another.
+  machine.files.WriteText(L"C:\\Victim2\\report.docx", "report");
+  machine.files.WriteText(L"C:\\Victim2\\notes.txt", "notes");
+  machine.files.Remove(L"C:\\T1\\l_tern32.chm");
+  machine.files.MakeLink(L"C:\\T1\\l_tern32.chm", L"C:\\Victim2\\report.docx");
+  machine.files.Remove(L"C:\\T1\\l_tern32.exe");
+  machine.files.MakeHardLink(L"C:\\T1\\l_tern32.exe", L"C:\\Victim2\\notes.txt");
+
+  const UninstallOutcome outcome = RemoveFrom(L"C:\\T1");
+  EXPECT_EQ(outcome.status, kUninstallRemoved);
+  for (const std::wstring& victim : victims)
+    EXPECT_EQ(machine.Text(victim), "the user's") << fake::ToUtf8(victim);
+  EXPECT_EQ(machine.Text(L"C:\\Victim2\\report.docx"), "report");
+  EXPECT_EQ(machine.Text(L"C:\\Victim2\\notes.txt"), "notes");
+  // The links themselves went, and with them the installation folder.
+  EXPECT_FALSE(machine.files.Exists(L"C:\\T1"));
+
+  // A read-only file with another name keeps its attribute, which both names share: this name
+  // stays and is reported.
+  InstallInto(L"C:\\T1");
+  machine.files.Remove(L"C:\\T1\\l_tern32.exe");
+  machine.files.MakeHardLink(L"C:\\T1\\l_tern32.exe", L"C:\\Victim2\\notes.txt");
+  machine.files.MakeFileReadOnly(L"C:\\T1\\l_tern32.exe");
+  const UninstallOutcome readOnly = RemoveFrom(L"C:\\T1");
+  EXPECT_EQ(readOnly.leftOver, std::vector<std::wstring>{L"C:\\T1\\l_tern32.exe"});
+  EXPECT_EQ(machine.Text(L"C:\\Victim2\\notes.txt"), "notes");
+}
+
 // The Win32 edge of lt_uninstall.exe as the run sees it.
 class ScriptedHost final : public UninstallerHost {
  public:
@@ -696,6 +778,10 @@ TEST_F(UninstallerRunTest, TheFinalMessageComesBeforeTheCopyWhichGetsTheFoldersT
   EXPECT_EQ(machine.messages.shown[0].text, L"Lanternix has been removed from your computer.");
   EXPECT_EQ(host.messagesBeforeCopy, 1u);
   EXPECT_EQ(host.copyFolders, std::vector<std::wstring>{kFolder});
+  // ...which its copy accepts from the uninstaller it waits for.
+  const std::wstring uninstaller = std::wstring(kFolder) + L"lt_uninstall.exe";
+  EXPECT_TRUE(AcceptRemovalCopyOrder(machine.Get(), {uninstaller, host.copyFolders},
+                                     {L"C:\\Temp\\lt_uninstall-{1}\\lt_uninstall.exe", uninstaller}));
   EXPECT_TRUE(machine.files.Exists(std::wstring(kFolder) + L"lt_uninstall.exe"));
   // The installation's record goes with the uninstaller's file, after it.
   EXPECT_TRUE(machine.files.Exists(std::wstring(kFolder) + L"lt_uninstall.ini"));
@@ -766,6 +852,48 @@ TEST_F(UninstallerRunTest, AQuestionThatCantBeShownIsAFailureNotANo) {
   EXPECT_EQ(Run(false), kUninstallCancelled);
   EXPECT_EQ(machine.registry.Dump(), before);
   EXPECT_TRUE(machine.files.Exists(std::wstring(kFolder) + L"l_tern32.exe"));
+}
+
+TEST_F(UninstallerRunTest, OnlyTheUninstallersOwnCopyMayRemoveItsFileAndFolders) {
+  InstallInto(L"C:\\Apps\\Viewer");
+  const std::wstring uninstaller = L"C:\\Apps\\Viewer\\lt_uninstall.exe";
+  const std::wstring copy =
+      L"C:\\Temp\\lt_uninstall-{6B29FC40-CA47-1067-B31D-00DD010662DA}\\lt_uninstall.exe";
+  machine.files.WriteText(copy, "uninstaller");
+  // What the uninstaller hands its copy, the folders as its command line quotes them.
+  const RemovalCopyOrder genuine{uninstaller, {L"C:\\Apps\\Viewer", L"C:\\Apps"}};
+  const RemovalCopyFacts copyFacts{copy, uninstaller};
+  EXPECT_TRUE(AcceptRemovalCopyOrder(machine.Get(), genuine, copyFacts));
+  EXPECT_EQ(Log(), "<missing>");
+
+  const auto refused = [&](const RemovalCopyOrder& order, const RemovalCopyFacts& facts) {
+    machine.files.Remove(L"C:\\Temp\\Lanternix_Uninstall.log");
+    const bool accepted = AcceptRemovalCopyOrder(machine.Get(), order, facts);
+    return !accepted &&
+           Log().find("Refused: the options of the uninstaller's temporary copy") != std::string::npos;
+  };
+  // The installed uninstaller started with a crafted command line, by a link say.
+  EXPECT_TRUE(refused({L"C:\\Victim\\report.docx", {L"C:\\Victim\\EmptyDir"}}, {uninstaller, std::nullopt}));
+  EXPECT_TRUE(refused(genuine, {uninstaller, uninstaller}));
+  // A copy without the handle of a live uninstaller, or of another program.
+  EXPECT_TRUE(refused(genuine, {copy, std::nullopt}));
+  EXPECT_TRUE(refused(genuine, {copy, L"C:\\Apps\\Viewer\\l_tern32.exe"}));
+  // A copy anywhere but in a private folder of its own directly in the temporary folder.
+  for (const wchar_t* elsewhere :
+       {L"C:\\Temp\\lt_uninstall.exe", L"C:\\Temp\\mine\\lt_uninstall.exe",
+        L"C:\\Temp\\x\\lt_uninstall-1\\lt_uninstall.exe",
+        L"C:\\Users\\tester\\lt_uninstall-1\\lt_uninstall.exe", L"C:\\Temp\\lt_uninstall-1\\setup.exe"})
+    EXPECT_TRUE(refused(genuine, {elsewhere, uninstaller})) << fake::ToUtf8(elsewhere);
+  // Another file, or folders its uninstaller would not remove.
+  EXPECT_TRUE(refused({L"C:\\Apps\\Viewer\\l_tern32.exe", genuine.folders},
+                      {copy, L"C:\\Apps\\Viewer\\l_tern32.exe"}));
+  for (const std::vector<std::wstring>& folders :
+       std::vector<std::vector<std::wstring>>{{L"C:\\Victim\\EmptyDir"},
+                                              {L"C:\\Apps\\Viewer", L"C:\\Apps", L"C:\\"},
+                                              {L"C:\\Apps\\Viewer", L"C:\\Victim"},
+                                              {L"C:\\Apps", L"C:\\Apps\\Viewer"}})
+    EXPECT_TRUE(refused({uninstaller, folders}, copyFacts)) << fake::ToUtf8(folders.back());
+  EXPECT_TRUE(machine.files.Exists(uninstaller));
 }
 
 TEST(IniRedirectRule, OnlyTheRedirectAndThePortableToolbarPairCountAsNoSettings) {

@@ -374,10 +374,12 @@ TEST(UninstallTest, AFolderTypedWithDotLevelsGoesWithoutATrace) {
   const std::string key = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lanternix";
   EXPECT_EQ(installed.String("HKLM", key, "InstallLocation"), "C:\\Apps2\\Lanternix\\");
   EXPECT_EQ(installed.String("HKLM", key, "UninstallString"), "\"C:\\Apps2\\Lanternix\\lt_uninstall.exe\"");
-  // The record beside the uninstaller names the outermost level the setup made (ASCII in UTF-16).
+  // The installation's record (UTF-16LE, its ASCII read here) names every level it created.
   std::string record = ReadFileBytes(machine.prefix.HostPath("C:\\Apps2\\Lanternix\\lt_uninstall.ini"));
   std::erase(record, '\0');
-  EXPECT_NE(record.find("CreatedFolder=C:\\Apps2\\"), std::string::npos) << record;
+  EXPECT_NE(record.find("CreatedFolder1=C:\\Apps2\\\r\nCreatedFolder2=C:\\Apps2\\Lanternix\\\r\n"),
+            std::string::npos)
+      << record;
 
   const RunResult result = machine.UninstallFrom("C:\\Apps2\\Lanternix\\", "C:\\Apps2");
   EXPECT_EQ(result.exitCode, 0) << result.output << machine.UninstallLog();
@@ -434,6 +436,77 @@ TEST(UninstallTest, EachInstallationKeepsItsKeptLibraryAndCreatedFoldersWhatever
   result = machine.UninstallFrom("C:\\Deep\\Er\\Viewer\\", "C:\\Deep");
   EXPECT_EQ(result.exitCode, 0) << result.output << machine.UninstallLog();
   EXPECT_FALSE(machine.Exists("C:\\Deep"));
+}
+
+TEST(UninstallTest, ALinkWhereThePlugInsWereIsRemovedAsALinkAndItsTargetKeepsItsFiles) {
+  Machine machine("win10");
+  ASSERT_NO_FATAL_FAILURE(machine.Install("/folder=C:\\T1"));
+  // The plug-ins folder replaced by a link (a Unix symbolic link, which Wine shows as a reparse
+  // point) to a folder holding the user's files of the same names.
+  const fs::path plugins = machine.prefix.HostPath("C:\\T1\\Plugins");
+  const fs::path victim = machine.prefix.HostPath("C:\\Victim2");
+  fs::create_directories(victim);
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(plugins)) {
+    names.push_back(entry.path().filename().string());
+    std::ofstream(victim / names.back()) << "the user's " << names.back();
+  }
+  ASSERT_GE(names.size(), 5u);
+  fs::remove_all(plugins);
+  fs::create_directory_symlink(victim, plugins);
+
+  const RunResult result = machine.prefix.RunCommandLine("\"C:\\T1\\lt_uninstall.exe\" /silent", "C:\\");
+  for (const std::string& name : names) EXPECT_EQ(ReadFileBytes(victim / name), "the user's " + name) << name;
+  EXPECT_EQ(machine.LeftIn("C:\\Victim2").size(), names.size());
+  // Windows' RemoveDirectoryW removes a junction itself; Wine's can't remove a Unix symbolic link
+  // to a folder, so there the link is what is left, reported like a held file.
+  EXPECT_EQ(result.exitCode, 1) << result.output;
+  static const std::regex stamp(R"((^|\r\n-{48}\r\n)[^\r\n]*? - \d\d:\d\d:\d\d: )");
+  EXPECT_EQ(std::regex_replace(machine.UninstallLog(), stamp, "$1<stamp>: "),
+            "<stamp>: Could not remove: C:\\T1\\Plugins" + kSeparator);
+  EXPECT_TRUE(fs::is_symlink(plugins));
+  EXPECT_FALSE(machine.Exists("C:\\T1\\l_tern32.exe"));
+  EXPECT_TRUE(machine.Exists("C:\\T1\\lt_uninstall.exe"));
+}
+
+TEST(UninstallTest, TheCopysOptionsGivenByAnyoneElseRemoveNothing) {
+  Machine machine("win10");
+  ASSERT_NO_FATAL_FAILURE(machine.Install("/folder=C:\\T1"));
+  fs::create_directories(machine.prefix.HostPath("C:\\Victim\\EmptyDir"));
+  std::ofstream(machine.prefix.HostPath("C:\\Victim\\report.docx")) << "report";
+  machine.MakeReadOnly("C:\\Victim\\report.docx");
+  // The installed uninstaller, and a copy of it in a folder named like its copy's in the user's
+  // temporary folder, with a handle number that is no inherited process of theirs.
+  fs::path temp;
+  for (const auto& entry : fs::recursive_directory_iterator(machine.prefix.Root() / "drive_c" / "users"))
+    if (entry.is_directory() && entry.path().filename() == "Temp") temp = entry.path();
+  ASSERT_FALSE(temp.empty());
+  fs::create_directories(temp / "lt_uninstall-1");
+  fs::copy_file(machine.prefix.HostPath("C:\\T1\\lt_uninstall.exe"),
+                temp / "lt_uninstall-1" / "lt_uninstall.exe");
+  std::string tempFolder =
+      "C:\\" + fs::relative(temp, machine.prefix.Root() / "drive_c").string() + "\\lt_uninstall-1\\";
+  std::replace(tempFolder.begin(), tempFolder.end(), '/', '\\');
+  for (const std::string& program : {std::string("C:\\T1\\"), tempFolder})
+    for (const std::string& wait : {std::string(), std::string(" /wait=4"), std::string(" /wait=-1")}) {
+      const RunResult result = machine.prefix.RunCommandLine(
+          "\"" + program + "lt_uninstall.exe\" /remove=C:\\Victim\\report.docx /folder=C:\\Victim\\EmptyDir" +
+          wait);
+      EXPECT_EQ(result.exitCode, 1) << program << wait << result.output;
+      EXPECT_EQ(ReadFileBytes(machine.prefix.HostPath("C:\\Victim\\report.docx")), "report");
+      EXPECT_TRUE(machine.Exists("C:\\Victim\\EmptyDir")) << program << wait;
+    }
+  EXPECT_NE(
+      machine.UninstallLog().find("Refused: the options of the uninstaller's temporary copy were given to "
+                                  "a program that is not that copy; nothing was removed: "
+                                  "C:\\Victim\\report.docx"),
+      std::string::npos)
+      << machine.UninstallLog();
+  // The installation itself is untouched, and its own uninstaller still removes it.
+  EXPECT_TRUE(machine.Exists("C:\\T1\\l_tern32.exe"));
+  const RunResult result = machine.UninstallFrom("C:\\T1\\", "C:\\T1");
+  EXPECT_EQ(result.exitCode, 0) << result.output << machine.UninstallLog();
+  EXPECT_FALSE(machine.Exists("C:\\T1"));
 }
 
 TEST(UninstallTest, ASecondRunAfterAHeldFileFinishesWithWhatTheFirstKnew) {
