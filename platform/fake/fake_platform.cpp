@@ -683,19 +683,6 @@ bool FakeFileSystem::RemoveLink(std::wstring_view path) {
   return fs::remove(*host, error);
 }
 
-void FakeFileSystem::MakeLink(std::wstring_view link, std::wstring_view target) {
-  const auto host = HostPath(link);
-  const auto targetHost = HostPath(target);
-  if (fs::is_directory(*targetHost))
-    fs::create_directory_symlink(*targetHost, *host);
-  else
-    fs::create_symlink(*targetHost, *host);
-}
-
-void FakeFileSystem::MakeHardLink(std::wstring_view name, std::wstring_view file) {
-  fs::create_hard_link(*HostPath(file), *HostPath(name));
-}
-
 bool FakeFileSystem::FileExists(std::wstring_view path) {
   const auto host = HostPath(path);
   return host && fs::is_regular_file(*host);

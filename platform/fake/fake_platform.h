@@ -147,11 +147,6 @@ class FakeFileSystem final : public FileSystem {
   // A file with the read-only attribute: it can't be opened for writing or deleted until
   // ClearReadOnly.
   void MakeFileReadOnly(std::wstring_view path);
-  // A link at link (a junction or symbolic link: the fake makes a host symbolic link) to an
-  // existing folder or file.
-  void MakeLink(std::wstring_view link, std::wstring_view target);
-  // A second name for an existing file.
-  void MakeHardLink(std::wstring_view name, std::wstring_view file);
   bool Exists(std::wstring_view path) const;
   bool IsFolder(std::wstring_view path) const;
   void WriteText(std::wstring_view path, std::string_view bytes);
